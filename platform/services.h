@@ -1,0 +1,26 @@
+// The ports the running program uses. WinMain installs the win32 adapters; tests install
+// fakes. Installing is not thread-safe: it happens before anything else runs.
+#pragma once
+
+#include "platform/message_queue.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace kvr::platform {
+
+struct Services {
+    Registry* registry = nullptr;
+    MessageQueue* queue = nullptr;
+    System* system = nullptr;
+    FileSystem* files = nullptr;
+};
+
+void install(const Services& services);
+const Services& installed();
+
+inline Registry& registry() { return *installed().registry; }
+inline MessageQueue& queue() { return *installed().queue; }
+inline System& system() { return *installed().system; }
+inline FileSystem& files() { return *installed().files; }
+
+}  // namespace kvr::platform

@@ -1,0 +1,46 @@
+// Process-wide services: instance detection, where the program lives, the screen, message
+// boxes and reading files.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/types.h"
+
+namespace kvr::platform {
+
+namespace mb {
+inline constexpr std::uint32_t kOk = 0x0;
+inline constexpr std::uint32_t kIconExclamation = 0x30;
+}  // namespace mb
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // True when an earlier instance of the program is running in this session. The first call
+    // claims the name for this process for as long as it lives.
+    virtual bool anotherInstanceRunning() = 0;
+    // The executable's folder, without a trailing "\" except at a drive root ("C:\").
+    virtual std::string appFolder() = 0;
+    // The executable's file name without its extension.
+    virtual std::string exeTitle() = 0;
+    virtual int screenWidth() = 0;   // pixels
+    virtual int screenHeight() = 0;  // pixels
+    // Modal; returns the button id.
+    virtual int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
+                           std::uint32_t style) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Reads the whole file as bytes; false when it is missing or unreadable. Never creates it.
+    virtual bool readFile(const std::string& path, std::string& bytes) = 0;
+    // Bytes in the system's ANSI code page to UTF-8.
+    virtual std::string ansiToUtf8(std::string_view bytes) = 0;
+};
+
+}  // namespace kvr::platform

@@ -1,0 +1,219 @@
+// The form toolkit: windows and their controls as plain C++ objects. A form declares its
+// controls as members, in design order; each control registers itself with its form, so the
+// form's collection is the designer's order. State lives here. A backend (ui/win32) mirrors it
+// into real windows and turns user actions back into handler calls; without a backend the
+// state is all there is, which is what the unit tests drive.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace kvr::ui {
+
+using platform::Hwnd;
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct Font {
+    std::string name = "Segoe UI";
+    int points = 9;
+    bool bold = false;
+};
+
+enum class Kind {
+    Label,
+    CommandButton,
+    CheckBox,
+    OptionButton,
+    TextBox,
+    ComboBox,
+    ListView,
+    TreeView,
+    TabStrip,
+    Toolbar,
+    ImageList,
+    PictureBox,
+    Image,
+    Frame,
+    Timer,
+    MenuItem,
+};
+
+// What changed, so a backend pushes only that to the real control.
+enum class Change {
+    Caption,
+    ToolTip,
+    Enabled,
+    Visible,
+    Checked,
+    Text,
+    Rect,
+    Font,
+    Items,
+    Columns,
+    Selection,
+    Sort,
+    Interval,
+    Image,
+};
+
+class Form;
+class Control;
+
+class ControlPeer {
+public:
+    virtual ~ControlPeer() = default;
+    virtual void changed(Control& control, Change what) = 0;
+};
+
+class FormPeer {
+public:
+    virtual ~FormPeer() = default;
+    virtual Hwnd handle() const = 0;
+    virtual void changed(Form& form, Change what) = 0;
+    virtual std::unique_ptr<ControlPeer> createPeer(Control& control) = 0;
+    // Moves the window to the top of the z-order (ZOrder 0).
+    virtual void bringToTop() = 0;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual std::unique_ptr<FormPeer> createPeer(Form& form) = 0;
+};
+
+// The program-wide backend; null in tests, which then work on state alone.
+void setBackend(Backend* backend);
+Backend* backend();
+
+class Control {
+public:
+    Control(Form& form, Kind kind, std::string name, std::string caption = {}, Rect rect = {});
+    Control(const Control&) = delete;
+    Control& operator=(const Control&) = delete;
+    virtual ~Control();
+
+    Form& form() const { return form_; }
+    Kind kind() const { return kind_; }
+    const std::string& name() const { return name_; }
+
+    const std::string& caption() const { return caption_; }
+    void setCaption(std::string caption);
+    const std::string& toolTipText() const { return toolTip_; }
+    void setToolTipText(std::string text);
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool enabled);
+    bool visible() const { return visible_; }
+    void setVisible(bool visible);
+    const Rect& rect() const { return rect_; }
+    void setRect(Rect rect);
+    const Font& font() const { return font_; }
+    void setFont(Font font);
+
+    // Spare text property; the translation keeps a control's code here.
+    std::string tag;
+
+    std::function<void()> onClick;
+    // Raises the click as a user would: only an enabled control responds.
+    void click();
+
+    ControlPeer* peer() const { return peer_.get(); }
+    void attach(std::unique_ptr<ControlPeer> peer) { peer_ = std::move(peer); }
+    void detach() { peer_.reset(); }
+
+protected:
+    void notify(Change what);
+
+private:
+    Form& form_;
+    Kind kind_;
+    std::string name_;
+    std::string caption_;
+    std::string toolTip_;
+    bool enabled_ = true;
+    bool visible_ = true;
+    Rect rect_;
+    Font font_;
+    std::unique_ptr<ControlPeer> peer_;
+};
+
+enum class WindowState { Normal, Minimized, Maximized };
+
+// Why a form is asked to close (QueryUnload's UnloadMode).
+enum class UnloadMode { ControlMenu, Code, WindowsSession, TaskManager };
+
+class Form {
+public:
+    Form(std::string name, std::string caption, Rect rect);
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    const std::string& name() const { return name_; }
+    const std::string& caption() const { return caption_; }
+    void setCaption(std::string caption);
+    std::string tag;
+
+    const std::vector<Control*>& controls() const { return controls_; }
+    Control* find(const std::string& name) const;
+
+    const Rect& rect() const { return rect_; }
+    void setRect(Rect rect);
+    bool visible() const { return visible_; }
+    WindowState windowState() const { return state_; }
+    void setWindowState(WindowState state);
+
+    bool loaded() const { return loaded_; }
+    // Creates the window (through the backend, when there is one) and runs Form_Load.
+    void load();
+    void show();
+    void hide();
+    void bringToTop();
+    // Asks Form_QueryUnload; unless cancelled, runs Form_Unload and destroys the window.
+    // Returns false when cancelled.
+    bool unload(UnloadMode mode = UnloadMode::Code);
+
+    // 0 until loaded with a backend; tests may give one to stand for the window.
+    Hwnd hWnd() const;
+    void setTestHandle(Hwnd handle) { testHandle_ = handle; }
+
+    FormPeer* peer() const { return peer_.get(); }
+
+    // Called by the backend when the user or the system acts on the window.
+    void userResized(Rect rect, WindowState state);
+
+protected:
+    virtual void Form_Load() {}
+    // Return true to cancel.
+    virtual bool Form_QueryUnload(UnloadMode) { return false; }
+    virtual void Form_Unload() {}
+    virtual void Form_Resize() {}
+
+private:
+    friend class Control;
+    void add(Control* control) { controls_.push_back(control); }
+    void remove(Control* control);
+    void notify(Change what);
+
+    std::string name_;
+    std::string caption_;
+    Rect rect_;
+    bool visible_ = false;
+    bool loaded_ = false;
+    bool unloading_ = false;
+    WindowState state_ = WindowState::Normal;
+    Hwnd testHandle_ = 0;
+    std::vector<Control*> controls_;
+    std::unique_ptr<FormPeer> peer_;
+};
+
+}  // namespace kvr::ui
