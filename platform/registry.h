@@ -35,7 +35,7 @@ struct KeyInfo {
     std::uint32_t maxSubKeyLen = 0;     // characters
     std::uint32_t values = 0;
     std::uint32_t maxValueNameLen = 0;  // characters
-    std::uint32_t maxValueLen = 0;      // bytes
+    std::uint32_t maxValueLen = 0;      // bytes as Windows stores them (UTF-16 for string types)
 };
 
 // Data of string types (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) crosses the port as UTF-8 bytes,

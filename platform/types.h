@@ -16,8 +16,10 @@ inline constexpr ErrorCode kFileNotFound = 2;
 inline constexpr ErrorCode kAccessDenied = 5;
 inline constexpr ErrorCode kInvalidHandle = 6;
 inline constexpr ErrorCode kInvalidParameter = 87;
+inline constexpr ErrorCode kBadPathname = 161;
 inline constexpr ErrorCode kMoreData = 234;
 inline constexpr ErrorCode kNoMoreItems = 259;
+inline constexpr ErrorCode kKeyDeleted = 1018;
 }  // namespace err
 
 }  // namespace kvr::platform

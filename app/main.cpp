@@ -1,0 +1,23 @@
+// Wires the real Windows services to the program and runs it.
+#include <windows.h>
+
+#include "platform/services.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
+#include "startup/mod_general.h"
+#include "ui/win32/win32_backend.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+    kvr::platform::Win32Registry registry;
+    kvr::platform::Win32MessageQueue queue;
+    kvr::platform::Win32System system;
+    kvr::platform::Win32FileSystem files;
+    kvr::platform::install({&registry, &queue, &system, &files});
+
+    kvr::ui::Win32Backend backend(instance);
+    kvr::ui::setBackend(&backend);
+
+    const int code = kvr::modGeneral::Run();
+    kvr::ui::setBackend(nullptr);
+    return code;
+}

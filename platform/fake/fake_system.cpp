@@ -1,0 +1,68 @@
+#include "platform/fake/fake_system.h"
+
+#include <cctype>
+
+namespace kvr::platform {
+
+int FakeSystem::messageBox(Hwnd owner, const std::string& text, const std::string& caption,
+                           std::uint32_t style) {
+    boxes.push_back({owner, text, caption, style});
+    return 1;  // IDOK
+}
+
+std::string FakeFileSystem::key(const std::string& path) {
+    std::string k = path;
+    for (char& c : k) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return k;
+}
+
+bool FakeFileSystem::readFile(const std::string& path, std::string& bytes) {
+    auto it = files_.find(key(path));
+    if (it == files_.end()) return false;
+    bytes = it->second;
+    return true;
+}
+
+void FakeFileSystem::put(const std::string& path, std::string bytes) {
+    files_[key(path)] = std::move(bytes);
+}
+
+void FakeFileSystem::erase(const std::string& path) { files_.erase(key(path)); }
+
+bool FakeFileSystem::exists(const std::string& path) const {
+    return files_.count(key(path)) != 0;
+}
+
+namespace {
+
+// 0x80..0x9F of Windows-1252; the five holes map to themselves, as Windows does.
+constexpr char16_t kHigh1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char16_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string FakeFileSystem::ansiToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (unsigned char b : bytes) {
+        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t{b});
+    }
+    return out;
+}
+
+}  // namespace kvr::platform

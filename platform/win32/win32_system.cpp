@@ -1,0 +1,116 @@
+#include "platform/win32/win32_system.h"
+
+#include <windows.h>
+
+#include "platform/win32/text.h"
+
+namespace kvr::platform {
+
+namespace {
+
+HWND toHwnd(Hwnd h) { return reinterpret_cast<HWND>(static_cast<UINT_PTR>(h)); }
+
+std::wstring modulePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+}  // namespace
+
+Win32System::~Win32System() {
+    if (mutex_) CloseHandle(mutex_);
+}
+
+bool Win32System::anotherInstanceRunning() {
+    // A named mutex in the session's namespace lives exactly as long as the process that holds
+    // it, however that process was started; a crashed instance does not lock the name.
+    if (!mutex_) {
+        mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\KVR.Instance.{6A1E3C52-5B1D-4C1B-9E77}");
+        earlier_ = GetLastError() == ERROR_ALREADY_EXISTS;
+    }
+    return earlier_;
+}
+
+std::string Win32System::appFolder() {
+    std::wstring path = modulePath();
+    const auto slash = path.find_last_of(L'\\');
+    if (slash == std::wstring::npos) return {};
+    // A program at a drive's root keeps its backslash ("C:\").
+    path.resize(slash == 2 && path[1] == L':' ? slash + 1 : slash);
+    return win32::toUtf8(path);
+}
+
+std::string Win32System::exeTitle() {
+    std::wstring path = modulePath();
+    const auto slash = path.find_last_of(L'\\');
+    std::wstring name = slash == std::wstring::npos ? path : path.substr(slash + 1);
+    const auto dot = name.find_last_of(L'.');
+    if (dot != std::wstring::npos) name.resize(dot);
+    return win32::toUtf8(name);
+}
+
+int Win32System::screenWidth() { return GetSystemMetrics(SM_CXSCREEN); }
+int Win32System::screenHeight() { return GetSystemMetrics(SM_CYSCREEN); }
+
+int Win32System::messageBox(Hwnd owner, const std::string& text, const std::string& caption,
+                            std::uint32_t style) {
+    return MessageBoxW(toHwnd(owner), win32::toWide(text).c_str(), win32::toWide(caption).c_str(),
+                       style);
+}
+
+bool Win32MessageQueue::registerHotKey(Hwnd window, int id, std::uint32_t modifiers,
+                                       std::uint32_t virtualKey) {
+    return RegisterHotKey(toHwnd(window), id, modifiers, virtualKey) != 0;
+}
+
+bool Win32MessageQueue::unregisterHotKey(Hwnd window, int id) {
+    return UnregisterHotKey(toHwnd(window), id) != 0;
+}
+
+void Win32MessageQueue::waitMessage() { WaitMessage(); }
+
+bool Win32MessageQueue::peekHotKey(std::uint32_t& id) {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) return false;
+    id = static_cast<std::uint32_t>(msg.wParam);
+    return true;
+}
+
+void Win32MessageQueue::dispatchPending() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+bool Win32FileSystem::readFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileW(win32::toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    bool ok = false;
+    LARGE_INTEGER size;
+    // The files read here are a few kilobytes; anything huge is not ours.
+    if (GetFileSizeEx(file, &size) && size.QuadPart < (64 << 20)) {
+        bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+        DWORD read = 0;
+        ok = bytes.empty() ||
+             (::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+              read == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+std::string Win32FileSystem::ansiToUtf8(std::string_view bytes) {
+    return win32::ansiToUtf8(bytes);
+}
+
+}  // namespace kvr::platform

@@ -1,0 +1,41 @@
+// The real process-wide services, message queue and files.
+#pragma once
+
+#include "platform/message_queue.h"
+#include "platform/system.h"
+
+namespace kvr::platform {
+
+class Win32System : public System {
+public:
+    ~Win32System() override;
+    bool anotherInstanceRunning() override;
+    std::string appFolder() override;
+    std::string exeTitle() override;
+    int screenWidth() override;
+    int screenHeight() override;
+    int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
+                   std::uint32_t style) override;
+
+private:
+    void* mutex_ = nullptr;
+    bool earlier_ = false;
+};
+
+class Win32MessageQueue : public MessageQueue {
+public:
+    bool registerHotKey(Hwnd window, int id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    bool unregisterHotKey(Hwnd window, int id) override;
+    void waitMessage() override;
+    bool peekHotKey(std::uint32_t& id) override;
+    void dispatchPending() override;
+};
+
+class Win32FileSystem : public FileSystem {
+public:
+    bool readFile(const std::string& path, std::string& bytes) override;
+    std::string ansiToUtf8(std::string_view bytes) override;
+};
+
+}  // namespace kvr::platform

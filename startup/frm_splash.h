@@ -1,0 +1,38 @@
+// The splash window: shown at start when the user wants it, and in any case the owner of the
+// timer that hands the program over to the main window.
+#pragma once
+
+#include "ui/controls.h"
+
+namespace kvr {
+
+class frmSplash : public ui::Form {
+public:
+    frmSplash();
+
+    ui::Image imgLogo;
+    ui::Frame fraBorde;
+    ui::Label lblProductName;
+    ui::Label lblVersion;
+    ui::Label lblCompany;
+    ui::Label lblCopyright;
+    ui::Label lblWarning;
+    ui::Timer picSplash;
+
+    void picSplash_Timer();
+    // True once the second tick asked for the hand-over.
+    bool handOverDue() const { return handOverDue_; }
+    // Reads the hotkey and hiding settings, replaces this window by the main window and runs
+    // the main loop; returns when the loop has ended.
+    void HandOver();
+
+protected:
+    void Form_Load() override;
+
+private:
+    int ticks_ = 0;
+    bool handOverDue_ = false;
+    bool handingOver_ = false;
+};
+
+}  // namespace kvr

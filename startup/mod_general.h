@@ -1,0 +1,43 @@
+// Start-up of the program, and the routines it shares with the other windows.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "startup/string_store.h"
+#include "ui/form.h"
+
+namespace kvr {
+class clsWBD;
+class frmSplash;
+}  // namespace kvr
+
+namespace kvr::modGeneral {
+
+// The application's help file, opened by the help commands.
+inline std::string HelpFile;
+
+// The start-up routine: language, help file, single instance, settings, splash window. Returns
+// false when another instance runs and this one must end.
+bool Main();
+// The splash window while it is loaded (between Main and the hand-over).
+frmSplash* Splash();
+// Runs the whole program: the start-up, the splash window's time and the hand-over, which
+// returns when the main loop has ended. The process exit code.
+int Run();
+
+// Centres the window on the screen.
+void CenterForm(ui::Form& form);
+
+// Makes sure the keys exist and every option has a usable value, then brings the Run entry in
+// line with the autostart option.
+void PrepareSettings(clsWBD& registry);
+// Writes, corrects or removes the Run entry according to OR (or writes it when forced).
+void SyncAutostart(clsWBD& registry, bool force);
+
+// The Run entry's text for this executable: its full path in double quotes.
+std::string AutostartCommand();
+// The help file of a language.
+std::string HelpFileFor(const std::string& language);
+
+}  // namespace kvr::modGeneral

@@ -1,0 +1,60 @@
+#include "startup/mod_mensajes.h"
+
+#include "platform/services.h"
+#include "startup/settings.h"
+
+namespace kvr::modMensajes {
+
+bool RegisterHotKey(platform::Hwnd window, int id, std::uint32_t modifiers, std::uint32_t key) {
+    return platform::queue().registerHotKey(window, id, modifiers, key);
+}
+
+bool UnregisterHotKey(platform::Hwnd window, int id) {
+    return platform::queue().unregisterHotKey(window, id);
+}
+
+std::uint32_t ModifierFlag(std::int32_t storedModifier) {
+    switch (storedModifier) {
+        case 16: return platform::mod::kShift;
+        case 17: return platform::mod::kControl;
+        case 18: return platform::mod::kAlt;
+        default: return 0;
+    }
+}
+
+void RegisterHotkeys(platform::Hwnd mainWindow) {
+    for (int i = 0; i < settings::kSlots; ++i) {
+        const auto flag = ModifierFlag(settings::S[i]);
+        if (settings::S[i] != 0 && settings::T[i] != 0 && flag != 0) {
+            RegisterHotKey(mainWindow, kFirstHotkeyId - i, flag,
+                           static_cast<std::uint32_t>(settings::T[i]));
+        }
+    }
+}
+
+void UnregisterHotkeys(platform::Hwnd mainWindow) {
+    // Mirrors the registration loosely on purpose: a slot with an unusable modifier was never
+    // registered, and unregistering it fails harmlessly.
+    for (int i = 0; i < settings::kSlots; ++i) {
+        if (settings::S[i] != 0 && settings::T[i] != 0) {
+            UnregisterHotKey(mainWindow, kFirstHotkeyId - i);
+        }
+    }
+}
+
+void RunMessageLoop(HotkeyReceiver& window) {
+    if (ExitRequested) return;
+    auto& queue = platform::queue();
+    for (;;) {
+        queue.waitMessage();
+        std::uint32_t wParam = 0;
+        if (queue.peekHotKey(wParam)) {
+            auto id = static_cast<std::int32_t>(wParam);
+            window.RecibirMensajes(id);
+        }
+        queue.dispatchPending();
+        if (ExitRequested) break;
+    }
+}
+
+}  // namespace kvr::modMensajes

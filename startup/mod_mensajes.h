@@ -1,0 +1,37 @@
+// The program's own message loop and the registration of its twelve hotkeys.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/types.h"
+
+namespace kvr::modMensajes {
+
+// Ends the main loop at the end of the pass in which it was set.
+inline bool ExitRequested = false;
+
+// What the loop hands every hotkey to: the main window.
+class HotkeyReceiver {
+public:
+    virtual void RecibirMensajes(std::int32_t& id) = 0;
+
+protected:
+    ~HotkeyReceiver() = default;
+};
+
+inline constexpr std::int32_t kFirstHotkeyId = 0xBFFF;  // slot i has id 0xBFFF - i
+
+bool RegisterHotKey(platform::Hwnd window, int id, std::uint32_t modifiers, std::uint32_t key);
+bool UnregisterHotKey(platform::Hwnd window, int id);
+
+// RegisterHotKey's flag for a stored modifier (16 Shift, 17 Ctrl, 18 Alt); 0 for anything else.
+std::uint32_t ModifierFlag(std::int32_t storedModifier);
+
+void RegisterHotkeys(platform::Hwnd mainWindow);
+void UnregisterHotkeys(platform::Hwnd mainWindow);
+
+// Waits for messages, hands at most one hotkey per pass to the receiver, dispatches the rest;
+// returns once ExitRequested is seen at the end of a pass.
+void RunMessageLoop(HotkeyReceiver& window);
+
+}  // namespace kvr::modMensajes

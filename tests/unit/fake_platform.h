@@ -1,0 +1,50 @@
+// Installs the in-memory desktop for one test and puts the shipped Lng folder into its files.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "platform/fake/fake_message_queue.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_system.h"
+#include "platform/services.h"
+#include "startup/mod_general.h"
+#include "startup/mod_mensajes.h"
+#include "startup/settings.h"
+#include "translation/mod_traducir.h"
+#include "ui/form.h"
+
+namespace kvr::test {
+
+inline std::string readShipped(const std::string& name) {
+    std::ifstream in(std::string(KVR_LNG_DIR) + "/" + name, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+struct FakePlatform {
+    platform::FakeRegistry registry;
+    platform::FakeMessageQueue queue;
+    platform::FakeSystem system;
+    platform::FakeFileSystem files;
+
+    FakePlatform() {
+        platform::install({&registry, &queue, &system, &files});
+        ui::setBackend(nullptr);
+        settings::reset();
+        modMensajes::ExitRequested = false;
+        modGeneral::StringStoreFile = "\\Lng\\dde";
+        modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
+        modTraducir::CurrentLanguage = "English";
+        for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt"}) {
+            files.put(lng(name), readShipped(name));
+        }
+    }
+    ~FakePlatform() { platform::install({}); }
+
+    std::string lng(const std::string& name) const { return system.folder + "\\Lng\\" + name; }
+};
+
+}  // namespace kvr::test

@@ -1,0 +1,153 @@
+// Drives and observes the real program from outside, the way a user and Windows would:
+// target windows, mouse, keyboard, hotkeys, message boxes, menus, processes and registry.
+// Strings at this interface are UTF-8; the wide API is used underneath.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace probe {
+
+// ---- text ----
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view wide);
+// Bytes of an ANSI file to UTF-8: the active code page, or UTF-8 when a byte-order mark leads.
+std::string ansiFileToUtf8(const std::string& bytes);
+std::string hwndText(HWND hwnd);  // "0x1234abcd"
+HWND parseHwnd(const std::string& text);
+// Quotes a value for the machine-readable output lines: "..." with \" \\ \n \r \t escaped.
+std::string quote(std::string_view text);
+
+// ---- files ----
+std::string exeDir();  // folder of the running executable, no trailing backslash
+std::optional<std::string> readFile(const std::string& path);
+// The value of the first "[key]=" in a language file, up to the next CR or LF (UTF-8).
+std::optional<std::string> languageEntry(const std::string& path, const std::string& key);
+std::vector<std::string> splitParts(const std::string& value);  // at every "|"
+
+// ---- windows ----
+struct WindowInfo {
+    HWND hwnd = nullptr;
+    std::string className;
+    std::string title;
+    bool visible = false;
+    DWORD pid = 0;
+};
+
+std::string className(HWND hwnd);
+std::string windowText(HWND hwnd);
+DWORD processOf(HWND hwnd);
+bool isVisible(HWND hwnd);
+WindowInfo describe(HWND hwnd);
+std::vector<WindowInfo> topLevelWindows();
+std::vector<WindowInfo> topLevelWindowsOf(DWORD pid);
+
+// A top-level window of this process; the class is registered on first use. An owner makes
+// it an owned pop-up. Shown unless show is false.
+HWND createWindow(const std::string& cls, const std::string& title, HWND owner = nullptr,
+                  bool show = true);
+// A child control (e.g. "BUTTON") filling the middle of parent's client area.
+HWND createChild(HWND parent, const std::string& cls, const std::string& title);
+// Processes pending messages, then keeps doing so for ms milliseconds.
+void pump(DWORD ms = 0);
+
+// Waits (pumping, 1 ms apart) for a top-level window of that class; title and pid narrow it
+// when given (pid 0: any process). nullptr on timeout.
+HWND findWindow(const std::string& cls, const std::optional<std::string>& title = std::nullopt,
+                DWORD pid = 0, DWORD timeoutMs = 0);
+
+// ---- input ----
+bool moveMouseOver(HWND hwnd);  // to the centre of its window rectangle
+// Modifier as the product stores it (16 Shift, 17 Ctrl, 18 Alt, 0 none): modifier down,
+// key down, key up, modifier up.
+bool pressKey(int modifierVk, int vk);
+
+// ---- hotkeys ----
+// MOD_SHIFT / MOD_CONTROL / MOD_ALT for 16 / 17 / 18, 0 for 0; nullopt for anything else.
+std::optional<UINT> modifierFlag(int modifierVk);
+// True when this process can register the combination, i.e. nobody else holds it.
+bool hotkeyFree(int modifierVk, int vk);
+// Waits until every combination is taken (true) or the timeout passes (false).
+bool waitHotkeysTaken(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs);
+bool waitHotkeysFree(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs);
+
+// ---- message boxes ----
+struct MessageBoxInfo {
+    HWND hwnd = nullptr;
+    std::string caption;
+    std::string text;
+};
+// A top-level "#32770" window of process pid (0: any).
+std::optional<MessageBoxInfo> findMessageBox(DWORD pid, DWORD timeoutMs);
+bool pressOk(HWND box);
+
+// ---- menus ----
+struct MenuItem {
+    std::string text;
+    UINT id = 0;  // 0 for separators and submenus
+    int depth = 0;
+};
+std::vector<MenuItem> menuBarItems(HWND hwnd);  // the whole menu bar, depth first
+// Matches exactly, else ignoring "&" and anything after a tab.
+std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption);
+bool postMenuCommand(HWND hwnd, UINT id);
+
+// ---- the program ----
+inline constexpr const char* kMainClass = "KVR_frmPpal";
+inline constexpr const char* kSplashClass = "KVR_frmSplash";
+// The caption of the exit command, from the English form-text file of a Lng folder.
+std::optional<std::string> exitCaption(const std::string& lngDir);
+// Finds the main window and posts the exit command; false when the window or item is missing.
+bool sendExitCommand(const std::string& lngDir, DWORD timeoutMs, std::string* error = nullptr);
+// WM_QUERYENDSESSION then WM_ENDSESSION(TRUE), as at log-off. True when both were delivered.
+bool simulateLogoff(HWND main);
+
+// ---- processes ----
+class Process {
+public:
+    Process() = default;
+    Process(HANDLE handle, DWORD pid) : handle_(handle), pid_(pid) {}
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+    ~Process();
+
+    DWORD pid() const { return pid_; }
+    HANDLE handle() const { return handle_; }
+    bool running() const;
+    // True when the process ended within the timeout; its exit code goes to *code.
+    bool wait(DWORD timeoutMs, DWORD* code = nullptr) const;
+    void kill() const;
+
+private:
+    HANDLE handle_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+std::optional<Process> startProcess(const std::string& exePath, const std::string& args = "",
+                                    std::string* error = nullptr);
+std::optional<Process> openProcess(DWORD pid);
+std::vector<DWORD> processesNamed(const std::string& exeName);  // case-insensitive
+int killProcessesNamed(const std::string& exeName, DWORD timeoutMs = 5000);
+
+// ---- registry ----
+// Keys are written with their root: "HKCU\Software\ORQ", "HKLM\...", also HKEY_CURRENT_USER etc.
+bool splitRootedKey(const std::string& path, HKEY* root, std::wstring* subKey);
+bool regSetString(const std::string& key, const std::string& name, const std::string& value);
+std::optional<std::string> regGetString(const std::string& key, const std::string& name);
+bool regDeleteValue(const std::string& key, const std::string& name);  // true if gone
+bool regDeleteTree(const std::string& key);                            // true if gone
+bool regKeyExists(const std::string& key);
+// Every key and value under key, sorted: "KEY path" and "VALUE path\name type data" lines.
+std::vector<std::string> regDump(const std::string& key);
+
+// ---- screen ----
+// The whole (virtual) screen as a 24-bit BMP file.
+bool saveScreenshot(const std::string& path);
+
+}  // namespace probe

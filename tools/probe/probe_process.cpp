@@ -1,0 +1,91 @@
+// Starting, waiting for and ending processes.
+#include <tlhelp32.h>
+
+#include <utility>
+
+#include "probe.h"
+
+namespace probe {
+
+Process::Process(Process&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), pid_(std::exchange(other.pid_, 0)) {}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        if (handle_) CloseHandle(handle_);
+        handle_ = std::exchange(other.handle_, nullptr);
+        pid_ = std::exchange(other.pid_, 0);
+    }
+    return *this;
+}
+
+Process::~Process() {
+    if (handle_) CloseHandle(handle_);
+}
+
+bool Process::running() const {
+    return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT;
+}
+
+bool Process::wait(DWORD timeoutMs, DWORD* code) const {
+    if (!handle_ || WaitForSingleObject(handle_, timeoutMs) != WAIT_OBJECT_0) return false;
+    if (code) GetExitCodeProcess(handle_, code);
+    return true;
+}
+
+void Process::kill() const {
+    if (running()) {
+        TerminateProcess(handle_, 1);
+        WaitForSingleObject(handle_, 5000);
+    }
+}
+
+std::optional<Process> startProcess(const std::string& exePath, const std::string& args,
+                                    std::string* error) {
+    std::wstring exe = widen(exePath);
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!args.empty()) cmd += L" " + widen(args);
+    // The program finds its Lng folder beside itself; start it in its own folder as a user would.
+    std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
+    STARTUPINFOW si{sizeof si};
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
+        if (error) *error = "CreateProcess(" + exePath + ") failed, error " +
+                            std::to_string(GetLastError());
+        return std::nullopt;
+    }
+    CloseHandle(pi.hThread);
+    return Process(pi.hProcess, pi.dwProcessId);
+}
+
+std::optional<Process> openProcess(DWORD pid) {
+    HANDLE h = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION, FALSE, pid);
+    if (!h) return std::nullopt;
+    return Process(h, pid);
+}
+
+std::vector<DWORD> processesNamed(const std::string& exeName) {
+    std::vector<DWORD> out;
+    std::wstring want = widen(exeName);
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE) return out;
+    PROCESSENTRY32W pe{sizeof pe};
+    for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
+        if (_wcsicmp(pe.szExeFile, want.c_str()) == 0) out.push_back(pe.th32ProcessID);
+    CloseHandle(snap);
+    return out;
+}
+
+int killProcessesNamed(const std::string& exeName, DWORD timeoutMs) {
+    int killed = 0;
+    for (DWORD pid : processesNamed(exeName)) {
+        if (auto p = openProcess(pid)) {
+            TerminateProcess(p->handle(), 1);
+            if (p->wait(timeoutMs)) ++killed;
+        }
+    }
+    return killed;
+}
+
+}  // namespace probe

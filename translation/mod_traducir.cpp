@@ -1,0 +1,250 @@
+#include "translation/mod_traducir.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/services.h"
+#include "ui/controls.h"
+
+namespace kvr::langfile {
+
+std::optional<std::string> read(const std::string& path) {
+    std::string bytes;
+    if (!platform::files().readFile(path, bytes)) return std::nullopt;
+    constexpr std::string_view bom = "\xEF\xBB\xBF";
+    if (bytes.compare(0, bom.size(), bom) == 0) return bytes.substr(bom.size());
+    return platform::files().ansiToUtf8(bytes);
+}
+
+std::optional<std::string> lookUp(std::string_view text, std::string_view key) {
+    const std::string marker = "[" + std::string(key) + "]=";
+    const auto start = text.find(marker);
+    if (start == std::string_view::npos) return std::nullopt;
+    const auto value = start + marker.size();
+    const auto end = text.find('\r', value);
+    return std::string(text.substr(value, end == std::string_view::npos ? end : end - value));
+}
+
+std::vector<std::string> split(std::string_view value) {
+    std::vector<std::string> parts;
+    std::size_t from = 0;
+    for (;;) {
+        const auto bar = value.find('|', from);
+        parts.emplace_back(value.substr(from, bar == std::string_view::npos ? bar : bar - from));
+        if (bar == std::string_view::npos) return parts;
+        from = bar + 1;
+    }
+}
+
+}  // namespace kvr::langfile
+
+namespace kvr::modTraducir {
+
+namespace {
+
+std::string lngPath(const std::string& prefix, const std::string& name) {
+    return platform::system().appFolder() + prefix + name + ".txt";
+}
+
+// Looks the key up in the file of the current language, then in the English one.
+std::optional<std::string> lookUpWithFallback(const std::string& prefix,
+                                              const std::string& fileName,
+                                              const std::string& englishName,
+                                              const std::string& key,
+                                              std::optional<std::string>& text) {
+    if (!text) text = langfile::read(lngPath(prefix, fileName));
+    if (text) {
+        if (auto value = langfile::lookUp(*text, key)) return value;
+    }
+    if (fileName == englishName) return std::nullopt;
+    if (auto english = langfile::read(lngPath(prefix, englishName))) {
+        return langfile::lookUp(*english, key);
+    }
+    return std::nullopt;
+}
+
+// The caption of a box whose message lacks one.
+std::string productName() {
+    std::optional<std::string> text;
+    auto name = lookUpWithFallback(LanguageFilePrefix, CurrentLanguage, "English", "0006", text);
+    return name ? langfile::split(*name)[0] : "KVR";
+}
+
+}  // namespace
+
+bool IsNumeric(std::string_view text) {
+    const std::string s(text);
+    const char* begin = s.c_str();
+    while (*begin == ' ') ++begin;
+    if (!*begin) return false;
+    char* end = nullptr;
+    std::strtod(begin, &end);
+    while (*end == ' ') ++end;
+    return end != begin && *end == '\0';
+}
+
+std::vector<std::string> GetMessage(int number) {
+    char key[16];
+    std::snprintf(key, sizeof key, "%03d", number);
+    std::optional<std::string> text;
+    auto value = lookUpWithFallback(LanguageFilePrefix, CurrentLanguage.substr(0, 3), "Eng", key,
+                                    text);
+    std::vector<std::string> parts = value ? langfile::split(*value) : std::vector{std::string(key)};
+    if (parts.size() < 2) parts.push_back(productName());
+    return parts;
+}
+
+namespace {
+
+class Translator {
+public:
+    explicit Translator(const std::string& prefix) : prefix_(prefix) {}
+
+    // Parts for a code; nullopt leaves the control as it is.
+    std::optional<std::vector<std::string>> parts(const std::string& code) {
+        auto value = lookUpWithFallback(prefix_, CurrentLanguage, "English", code, text_);
+        if (!value) return std::nullopt;
+        return langfile::split(*value);
+    }
+
+private:
+    const std::string& prefix_;
+    std::optional<std::string> text_;
+};
+
+// The code lives in the property until the first translation replaces it; Tag keeps it.
+std::string codeOf(std::string& property, std::string& tag) {
+    if (IsNumeric(property)) {
+        tag = property;
+    } else if (IsNumeric(tag)) {
+        property = tag;
+    }
+    return property;
+}
+
+void translateCaption(ui::Control& c, Translator& t) {
+    if (c.caption().empty()) return;
+    std::string caption = c.caption();
+    const auto parts = t.parts(codeOf(caption, c.tag));
+    if (!parts) return c.setCaption(caption);
+    c.setCaption((*parts)[0]);
+    if (parts->size() > 1) c.setToolTipText((*parts)[1]);
+}
+
+void translateMenu(ui::MenuItem& m, Translator& t) {
+    if (m.caption() == "-") return;
+    std::string caption = m.caption();
+    const std::string code = codeOf(caption, m.tag);
+    if (!IsNumeric(code)) return;
+    const auto parts = t.parts(code);
+    m.setCaption(parts ? (*parts)[0] : caption);
+}
+
+void translateToolTip(ui::Control& c, Translator& t) {
+    if (c.toolTipText().empty()) return;
+    std::string tip = c.toolTipText();
+    const auto parts = t.parts(codeOf(tip, c.tag));
+    c.setToolTipText(parts ? (*parts)[0] : tip);
+}
+
+void translateListView(ui::ListView& l, Translator& t) {
+    std::string tip = l.toolTipText();
+    const auto parts = t.parts(codeOf(tip, l.tag));
+    if (!parts) return l.setToolTipText(tip);
+    for (std::size_t i = 0; i + 1 < parts->size() && i < l.columns().size(); ++i) {
+        l.setColumn(i, (*parts)[i]);
+    }
+    l.setToolTipText(parts->back());
+}
+
+void translateCombo(ui::ComboBox& c, Translator& t) {
+    if (c.toolTipText().empty()) return;
+    std::string tip = c.toolTipText();
+    const auto parts = t.parts(codeOf(tip, c.tag));
+    if (!parts) return c.setToolTipText(tip);
+    for (std::size_t i = 0; i + 1 < parts->size(); ++i) c.addItem((*parts)[i]);
+    c.setToolTipText(parts->back());
+}
+
+// Tabs and buttons have no Tag of their own; their codes are kept in the control's Tag as a
+// "|"-joined list, one slot per tab or button.
+std::string& slot(std::vector<std::string>& tags, std::size_t i) {
+    if (tags.size() <= i) tags.resize(i + 1);
+    return tags[i];
+}
+
+std::string joinTags(const std::vector<std::string>& tags) {
+    std::string joined;
+    for (std::size_t i = 0; i < tags.size(); ++i) joined += (i ? "|" : "") + tags[i];
+    return joined;
+}
+
+void translateTabs(ui::TabStrip& s, Translator& t) {
+    auto tags = langfile::split(s.tag);
+    for (std::size_t i = 0; i < s.tabs().size(); ++i) {
+        ui::Tab tab = s.tabs()[i];
+        if (tab.caption.empty()) continue;
+        const auto parts = t.parts(codeOf(tab.caption, slot(tags, i)));
+        if (parts) {
+            tab.caption = (*parts)[0];
+            if (parts->size() > 1) tab.toolTip = (*parts)[1];
+        }
+        s.setTab(i, tab);
+    }
+    s.tag = joinTags(tags);
+}
+
+void translateToolbar(ui::Toolbar& b, Translator& t) {
+    auto tags = langfile::split(b.tag);
+    for (std::size_t i = 0; i < b.buttons().size(); ++i) {
+        ui::ToolButton button = b.buttons()[i];
+        if (button.toolTip.empty()) continue;
+        const auto parts = t.parts(codeOf(button.toolTip, slot(tags, i)));
+        if (parts) button.toolTip = (*parts)[0];
+        b.setButton(i, button);
+    }
+    b.tag = joinTags(tags);
+}
+
+void translateTextBox(ui::TextBox& x, Translator& t) {
+    if (x.text().empty()) return;
+    std::string text = x.text();
+    codeOf(text, x.tag);
+    const auto parts = t.parts(text.substr(0, 4));
+    if (!parts) return x.setText(text);
+    x.setText((*parts)[0]);
+    if (parts->size() > 1) x.setToolTipText((*parts)[1]);
+}
+
+}  // namespace
+
+void TranslateForm(ui::Form& form, const std::string& prefix) {
+    Translator t(prefix);
+    std::string caption = form.caption();
+    const std::string code = codeOf(caption, form.tag);
+    const auto parts = t.parts(code);
+    form.setCaption(parts ? (*parts)[0] : caption);
+
+    for (ui::Control* c : form.controls()) {
+        const std::string kind = c->name().substr(0, 3);
+        if (kind == "cmd" || kind == "lbl" || kind == "opt" || kind == "chk") {
+            translateCaption(*c, t);
+        } else if (kind == "mnu") {
+            if (auto* m = dynamic_cast<ui::MenuItem*>(c)) translateMenu(*m, t);
+        } else if (kind == "img" || kind == "trv") {
+            translateToolTip(*c, t);
+        } else if (kind == "lsv") {
+            if (auto* l = dynamic_cast<ui::ListView*>(c)) translateListView(*l, t);
+        } else if (kind == "cmb") {
+            if (auto* b = dynamic_cast<ui::ComboBox*>(c)) translateCombo(*b, t);
+        } else if (kind == "tbs") {
+            if (auto* s = dynamic_cast<ui::TabStrip*>(c)) translateTabs(*s, t);
+        } else if (kind == "tlb") {
+            if (auto* b = dynamic_cast<ui::Toolbar*>(c)) translateToolbar(*b, t);
+        } else if (kind == "txt") {
+            if (auto* x = dynamic_cast<ui::TextBox*>(c)) translateTextBox(*x, t);
+        }
+    }
+}
+
+}  // namespace kvr::modTraducir
