@@ -9,6 +9,8 @@ namespace kvr {
 
 namespace {
 
+frmPpal* instance = nullptr;
+
 std::vector<ui::ToolButton> toolbarButtons() {
     return {
         {"MostrarTitulo", "0029", 1},
@@ -90,9 +92,14 @@ frmPpal::frmPpal()
     mnuTray.setVisible(false);
     mnuSTMostrarAyuda.setVisible(false);
     wireEvents();
+    instance = this;
 }
 
-frmPpal::~frmPpal() = default;
+frmPpal::~frmPpal() {
+    if (instance == this) instance = nullptr;
+}
+
+frmPpal* MainWindow() { return instance; }
 
 void frmPpal::wireEvents() {
     mnuSalir.onClick = [this] { mnuSalir_Click(); };

@@ -11,6 +11,10 @@
 
 namespace kvr {
 
+class frmPpal;
+// The main window while it exists; nullptr before the hand-over and after the exit.
+frmPpal* MainWindow();
+
 class frmPpal : public ui::Form, public modMensajes::HotkeyReceiver {
 public:
     frmPpal();

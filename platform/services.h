@@ -2,6 +2,7 @@
 // fakes. Installing is not thread-safe: it happens before anything else runs.
 #pragma once
 
+#include "platform/desktop.h"
 #include "platform/message_queue.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -13,6 +14,7 @@ struct Services {
     MessageQueue* queue = nullptr;
     System* system = nullptr;
     FileSystem* files = nullptr;
+    Desktop* desktop = nullptr;
 };
 
 void install(const Services& services);
@@ -22,5 +24,6 @@ inline Registry& registry() { return *installed().registry; }
 inline MessageQueue& queue() { return *installed().queue; }
 inline System& system() { return *installed().system; }
 inline FileSystem& files() { return *installed().files; }
+inline Desktop& desktop() { return *installed().desktop; }
 
 }  // namespace kvr::platform

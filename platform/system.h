@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/types.h"
 
@@ -41,6 +42,9 @@ public:
     virtual bool readFile(const std::string& path, std::string& bytes) = 0;
     // Bytes in the system's ANSI code page to UTF-8.
     virtual std::string ansiToUtf8(std::string_view bytes) = 0;
+    // Names (not paths) of the files matching a pattern such as "C:\KVR\Lng\KVR_*.*", in the
+    // order the file system returns them.
+    virtual std::vector<std::string> listFiles(const std::string& pattern) = 0;
 };
 
 }  // namespace kvr::platform

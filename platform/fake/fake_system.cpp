@@ -19,12 +19,45 @@ std::string FakeFileSystem::key(const std::string& path) {
 bool FakeFileSystem::readFile(const std::string& path, std::string& bytes) {
     auto it = files_.find(key(path));
     if (it == files_.end()) return false;
-    bytes = it->second;
+    bytes = it->second.bytes;
     return true;
 }
 
 void FakeFileSystem::put(const std::string& path, std::string bytes) {
-    files_[key(path)] = std::move(bytes);
+    files_[key(path)] = {path, std::move(bytes)};
+}
+
+namespace {
+
+bool wildcardMatch(const char* pattern, const char* name) {
+    if (*pattern == '\0') return *name == '\0';
+    if (*pattern == '*') {
+        for (const char* n = name;; ++n) {
+            if (wildcardMatch(pattern + 1, n)) return true;
+            if (*n == '\0') return false;
+        }
+    }
+    if (*name == '\0') return false;
+    const bool same = *pattern == '?' || std::tolower(static_cast<unsigned char>(*pattern)) ==
+                                             std::tolower(static_cast<unsigned char>(*name));
+    return same && wildcardMatch(pattern + 1, name + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> FakeFileSystem::listFiles(const std::string& pattern) {
+    const auto slash = pattern.find_last_of('\\');
+    const std::string folder = key(pattern.substr(0, slash + 1));
+    const std::string namePattern = pattern.substr(slash + 1);
+    std::vector<std::string> names;
+    for (const auto& [k, file] : files_) {
+        if (k.compare(0, folder.size(), folder) != 0) continue;
+        const std::string name = file.path.substr(folder.size());
+        if (name.find('\\') == std::string::npos && wildcardMatch(namePattern.c_str(), name.c_str())) {
+            names.push_back(name);
+        }
+    }
+    return names;
 }
 
 void FakeFileSystem::erase(const std::string& path) { files_.erase(key(path)); }

@@ -41,6 +41,8 @@ public:
     bool readFile(const std::string& path, std::string& bytes) override;
     // Windows-1252, the usual ANSI code page of the machines the program meets.
     std::string ansiToUtf8(std::string_view bytes) override;
+    // Only "*" and "?" in the file name part, as FindFirstFile takes them.
+    std::vector<std::string> listFiles(const std::string& pattern) override;
 
     void put(const std::string& path, std::string bytes);
     void erase(const std::string& path);
@@ -49,7 +51,12 @@ public:
 
 private:
     static std::string key(const std::string& path);
-    std::map<std::string, std::string> files_;
+    // Keyed by the lower-case path; the name keeps the case it was put with.
+    struct File {
+        std::string path;
+        std::string bytes;
+    };
+    std::map<std::string, File> files_;
 };
 
 }  // namespace kvr::platform

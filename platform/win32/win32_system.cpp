@@ -113,4 +113,18 @@ std::string Win32FileSystem::ansiToUtf8(std::string_view bytes) {
     return win32::ansiToUtf8(bytes);
 }
 
+std::vector<std::string> Win32FileSystem::listFiles(const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(win32::toWide(pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(win32::toUtf8(found.cFileName));
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    return names;
+}
+
 }  // namespace kvr::platform

@@ -36,6 +36,7 @@ class Win32FileSystem : public FileSystem {
 public:
     bool readFile(const std::string& path, std::string& bytes) override;
     std::string ansiToUtf8(std::string_view bytes) override;
+    std::vector<std::string> listFiles(const std::string& pattern) override;
 };
 
 }  // namespace kvr::platform

@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include "startup/cls_wbd.h"
+#include "tests/unit/fake_platform.h"
+
+namespace kvr {
+namespace {
+
+using platform::reg::kCurrentUser;
+using platform::reg::kLocalMachine;
+
+constexpr const char* kOptions = "Software\\ORQ\\KVR\\Options";
+constexpr const char* kLanguageKey = "Software\\ORQ\\KVR\\Language";
+constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+class Settings : public ::testing::Test {
+protected:
+    test::FakePlatform fake;
+    clsWBD registry;
+
+    std::string option(const std::string& name) {
+        return registry.strDame(std::string("HKCU\\") + kOptions, name);
+    }
+    bool hasOption(const std::string& name) {
+        return fake.registry.value(kCurrentUser, kOptions, name).has_value();
+    }
+    std::string runEntry() { return registry.strDame(std::string("HKLM\\") + kRun, "KVR"); }
+    bool hasRunEntry() { return fake.registry.value(kLocalMachine, kRun, "KVR").has_value(); }
+    void prepare() { modGeneral::PrepareSettings(registry); }
+};
+
+TEST_F(Settings, FirstStartCreatesEveryKeyAndOptionWithItsCreatedDefault) {
+    prepare();
+    EXPECT_TRUE(fake.registry.hasKey(kCurrentUser, "Software\\ORQ"));
+    EXPECT_TRUE(fake.registry.hasKey(kCurrentUser, "Software\\ORQ\\KVR"));
+    EXPECT_EQ(registry.strDame(std::string("HKCU\\") + kLanguageKey, "Language"), "English");
+    for (const auto& o : settings::options()) {
+        EXPECT_TRUE(hasOption(o.name)) << o.name;
+        EXPECT_EQ(option(o.name), o.created) << o.name;
+    }
+    EXPECT_EQ(option("SE"), "15");
+    EXPECT_EQ(option("OT"), "0");
+    EXPECT_EQ(option("S7"), "18");
+    EXPECT_EQ(option("T7"), "87");
+    // The autostart option is on: the Run entry names this executable, quoted.
+    EXPECT_EQ(runEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"");
+    EXPECT_EQ(fake.registry.openHandles(), 0u);
+}
+
+TEST_F(Settings, MissingValuesGetTheirRepairDefaultsAndPresentOnesAreKept) {
+    fake.registry.putText(kCurrentUser, kOptions, "S0", "17");
+    fake.registry.putText(kCurrentUser, kOptions, "BxTP", "3");
+    fake.registry.putText(kCurrentUser, kOptions, "OT", "");  // emptied counts as missing
+    fake.registry.putText(kCurrentUser, kOptions, "OS", "abc");
+    prepare();
+    EXPECT_EQ(option("SE"), "7");
+    EXPECT_EQ(option("OT"), "1");
+    EXPECT_EQ(option("S0"), "17");
+    EXPECT_EQ(option("BxTP"), "3");
+    EXPECT_EQ(option("OS"), "abc");  // not a number, but not empty: left for the reader
+    EXPECT_EQ(option("T11"), "115");
+    EXPECT_FALSE(hasOption("BxTT"));  // never repaired
+}
+
+TEST_F(Settings, AnEmptyTitleTextStaysEmpty) {
+    prepare();
+    fake.registry.resetCounters();
+    prepare();
+    EXPECT_TRUE(hasOption("BxTT"));
+    EXPECT_EQ(option("BxTT"), "");
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);  // nothing to repair, Run entry already right
+}
+
+TEST_F(Settings, StoredLanguageSurvivesAndADeletedKeyBringsEnglishBack) {
+    fake.registry.putText(kCurrentUser, kLanguageKey, "Language", "Deutsch");
+    prepare();
+    EXPECT_EQ(registry.strDame(std::string("HKCU\\") + kLanguageKey, "Language"), "Deutsch");
+    registry.DeleteKey(std::string("HKCU\\") + kLanguageKey, "");
+    prepare();
+    EXPECT_EQ(registry.strDame(std::string("HKCU\\") + kLanguageKey, "Language"), "English");
+}
+
+TEST_F(Settings, UnusableStringStoreWritesNothingAnywhere) {
+    fake.files.erase(fake.lng("dde"));
+    prepare();
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);
+    EXPECT_FALSE(fake.registry.hasKey(kCurrentUser, "Software\\ORQ"));
+}
+
+class Autostart : public Settings {
+protected:
+    void SetUp() override { prepare(); }
+    void setOR(const std::string& value) {
+        fake.registry.putText(kCurrentUser, kOptions, "OR", value);
+    }
+    void sync() { modGeneral::SyncAutostart(registry, false); }
+};
+
+TEST_F(Autostart, CorrectEntryIsNotRewritten) {
+    fake.registry.resetCounters();
+    sync();
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);
+}
+
+TEST_F(Autostart, MovedProgramLetterCaseOrUnquotedEntryIsRewritten) {
+    for (const std::string old : {"\"D:\\Old\\kvr.exe\"", "\"C:\\PROGRAM FILES\\KVR\\kvr.exe\"",
+                                  "C:\\Program Files\\KVR\\kvr.exe"}) {
+        fake.registry.putText(kLocalMachine, kRun, "KVR", old);
+        sync();
+        EXPECT_EQ(runEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"") << old;
+    }
+}
+
+TEST_F(Autostart, ProgramInADriveRootKeepsTheDoubledBackslash) {
+    fake.system.folder = "E:\\";
+    fake.system.title = "KVR15";
+    sync();
+    EXPECT_EQ(runEntry(), "\"E:\\\\KVR15.exe\"");
+    fake.registry.resetCounters();
+    sync();
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);
+}
+
+TEST_F(Autostart, AnythingButOneRemovesOnlyTheEntry) {
+    fake.registry.putText(kLocalMachine, kRun, "Other", "other.exe");
+    for (const std::string value : {"0", "2", "abc"}) {
+        sync();
+        setOR("1");
+        sync();
+        ASSERT_TRUE(hasRunEntry());
+        setOR(value);
+        sync();
+        EXPECT_FALSE(hasRunEntry()) << value;
+        EXPECT_TRUE(fake.registry.value(kLocalMachine, kRun, "Other").has_value());
+    }
+    fake.registry.resetCounters();
+    sync();  // no entry, nothing to remove
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);
+}
+
+TEST_F(Autostart, ForceWritesWhateverTheOptionSays) {
+    setOR("0");
+    sync();
+    ASSERT_FALSE(hasRunEntry());
+    modGeneral::SyncAutostart(registry, true);
+    EXPECT_EQ(runEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"");
+}
+
+TEST_F(Autostart, WriteRefusedForLackOfRightsStaysSilent) {
+    fake.registry.putText(kLocalMachine, kRun, "KVR", "old");
+    fake.registry.setReadOnly(true);
+    EXPECT_NO_THROW(sync());
+    EXPECT_EQ(runEntry(), "old");
+}
+
+}  // namespace
+}  // namespace kvr
