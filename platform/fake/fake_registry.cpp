@@ -22,7 +22,9 @@ constexpr std::uint32_t kGenericRead = 0x80000000;
 constexpr std::uint32_t kWriteBits =
     kSetValue | kCreateSubKey | kCreateLink | kDelete | kWriteDac | kWriteOwner;
 
-bool isPredefined(HKey key) { return key >= reg::kClassesRoot && key <= reg::kDynData; }
+bool isPredefined(HKey key) {
+    return key >= reg::kClassesRoot && key <= reg::kDynData;
+}
 
 bool isStringType(std::uint32_t type) {
     return type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz;

@@ -57,8 +57,8 @@ public:
     // Arranging and inspecting without going through the port: not counted as calls, ignore
     // read-only mode, and create missing keys on the way. Paths are relative to a root.
     void putKey(HKey root, const std::string& path);
-    void putValue(HKey root, const std::string& path, const std::string& name,
-                  std::uint32_t type, const std::vector<std::uint8_t>& data);
+    void putValue(HKey root, const std::string& path, const std::string& name, std::uint32_t type,
+                  const std::vector<std::uint8_t>& data);
     // REG_SZ with its terminator, as the program writes texts.
     void putText(HKey root, const std::string& path, const std::string& name,
                  const std::string& text);

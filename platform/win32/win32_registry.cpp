@@ -4,36 +4,26 @@
 
 #include <cstdint>
 
+#include "platform/win32/text.h"
+
 namespace kvr::platform {
 
 namespace {
 
+using win32::toUtf8;
+using win32::toWide;
+
 static_assert(sizeof(HKEY) == sizeof(HKey), "the product is 32-bit: a key handle fits an HKey");
 
-HKEY toNative(HKey key) { return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key)); }
-HKey fromNative(HKEY key) { return static_cast<HKey>(reinterpret_cast<std::uintptr_t>(key)); }
-
-bool isStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
-// Explicit lengths throughout: NULs inside multi-strings and terminators are data here.
-std::wstring toWide(const char* text, std::size_t size) {
-    if (size == 0) return {};
-    const int n = MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(size), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, static_cast<int>(size), out.data(), n);
-    return out;
+HKEY toNative(HKey key) {
+    return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
+}
+HKey fromNative(HKEY key) {
+    return static_cast<HKey>(reinterpret_cast<std::uintptr_t>(key));
 }
 
-std::wstring toWide(const std::string& text) { return toWide(text.data(), text.size()); }
-
-std::string toUtf8(const wchar_t* text, std::size_t size) {
-    if (size == 0) return {};
-    const int n = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(size), out.data(), n, nullptr,
-                        nullptr);
-    return out;
+bool isStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
 // Registry bytes as they cross the port: string types become UTF-8. An odd trailing byte of a
@@ -43,13 +33,23 @@ std::vector<std::uint8_t> toPortData(DWORD type, const std::vector<BYTE>& raw) {
     std::wstring wide(raw.size() / 2, L'\0');
     for (std::size_t i = 0; i < wide.size(); ++i)
         wide[i] = static_cast<wchar_t>(raw[2 * i] | (raw[2 * i + 1] << 8));
-    const std::string text = toUtf8(wide.data(), wide.size());
+    const std::string text = toUtf8(wide);
     return {text.begin(), text.end()};
 }
 
-std::vector<BYTE> toNativeData(DWORD type, const std::vector<std::uint8_t>& data) {
-    if (!isStringType(type)) return {data.begin(), data.end()};
-    const std::wstring wide = toWide(reinterpret_cast<const char*>(data.data()), data.size());
+// RegSetValueEx peeks at the character just past a string's data and, when that one is a NUL and
+// the last counted one is not, stores a terminator the caller did not count. The buffer holds a
+// non-NUL character there, so what is stored is exactly what was given and the peek stays inside
+// our memory. The returned size excludes that character.
+std::vector<BYTE> toNativeData(DWORD type, const std::vector<std::uint8_t>& data, DWORD& size) {
+    if (!isStringType(type)) {
+        size = static_cast<DWORD>(data.size());
+        return {data.begin(), data.end()};
+    }
+    std::wstring wide =
+        toWide(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
+    size = static_cast<DWORD>(wide.size() * 2);
+    wide.push_back(L'\xFFFF');
     std::vector<BYTE> raw(wide.size() * 2);
     for (std::size_t i = 0; i < wide.size(); ++i) {
         raw[2 * i] = static_cast<BYTE>(wide[i] & 0xFF);
@@ -79,7 +79,9 @@ ErrorCode Win32Registry::createKey(HKey parent, const std::string& subKey, HKey&
     return rc;
 }
 
-ErrorCode Win32Registry::closeKey(HKey key) { return RegCloseKey(toNative(key)); }
+ErrorCode Win32Registry::closeKey(HKey key) {
+    return RegCloseKey(toNative(key));
+}
 
 ErrorCode Win32Registry::queryValue(HKey key, const std::string& name, std::uint32_t& type,
                                     std::vector<std::uint8_t>& data) {
@@ -88,8 +90,8 @@ ErrorCode Win32Registry::queryValue(HKey key, const std::string& name, std::uint
     const std::wstring wideName = toWide(name);
     DWORD nativeType = 0;
     DWORD size = 0;
-    LONG rc = RegQueryValueExW(toNative(key), wideName.c_str(), nullptr, &nativeType, nullptr,
-                               &size);
+    LONG rc =
+        RegQueryValueExW(toNative(key), wideName.c_str(), nullptr, &nativeType, nullptr, &size);
     if (rc != ERROR_SUCCESS) return rc;
     // The value may grow between the two calls; a non-empty buffer makes that show as MORE_DATA.
     std::vector<BYTE> raw(size + 1);
@@ -109,10 +111,11 @@ ErrorCode Win32Registry::queryValue(HKey key, const std::string& name, std::uint
 
 ErrorCode Win32Registry::setValue(HKey key, const std::string& name, std::uint32_t type,
                                   const std::vector<std::uint8_t>& data) {
-    const std::vector<BYTE> raw = toNativeData(type, data);
+    DWORD size = 0;
+    const std::vector<BYTE> raw = toNativeData(type, data, size);
     static const BYTE kNothing = 0;
     return RegSetValueExW(toNative(key), toWide(name).c_str(), 0, type,
-                          raw.empty() ? &kNothing : raw.data(), static_cast<DWORD>(raw.size()));
+                          raw.empty() ? &kNothing : raw.data(), size);
 }
 
 ErrorCode Win32Registry::deleteKey(HKey parent, const std::string& subKey) {
@@ -134,7 +137,7 @@ ErrorCode Win32Registry::enumKey(HKey key, std::uint32_t index, std::string& nam
             buffer.resize(buffer.size() * 2);
             continue;
         }
-        if (rc == ERROR_SUCCESS) name = toUtf8(buffer.data(), length);
+        if (rc == ERROR_SUCCESS) name = toUtf8(std::wstring_view(buffer.data(), length));
         return rc;
     }
 }
@@ -146,11 +149,10 @@ ErrorCode Win32Registry::enumValue(HKey key, std::uint32_t index, std::string& n
     data.clear();
     DWORD maxName = 0;
     DWORD maxData = 0;
-    LONG rc = RegQueryInfoKeyW(toNative(key), nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, nullptr, &maxName, &maxData, nullptr, nullptr);
+    LONG rc = RegQueryInfoKeyW(toNative(key), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                               nullptr, &maxName, &maxData, nullptr, nullptr);
     if (rc != ERROR_SUCCESS) return rc;
-    std::wstring nameBuffer(maxName + 1 > kFirstNameBuffer ? maxName + 1 : kFirstNameBuffer,
-                            L'\0');
+    std::wstring nameBuffer(maxName + 1 > kFirstNameBuffer ? maxName + 1 : kFirstNameBuffer, L'\0');
     std::vector<BYTE> raw(maxData + 1);
     for (int attempt = 0; attempt < 16; ++attempt) {
         DWORD nameLength = static_cast<DWORD>(nameBuffer.size());
@@ -166,7 +168,7 @@ ErrorCode Win32Registry::enumValue(HKey key, std::uint32_t index, std::string& n
         }
         if (rc != ERROR_SUCCESS) return rc;
         raw.resize(size);
-        name = toUtf8(nameBuffer.data(), nameLength);
+        name = toUtf8(std::wstring_view(nameBuffer.data(), nameLength));
         type = nativeType;
         data = toPortData(nativeType, raw);
         return ERROR_SUCCESS;
@@ -178,8 +180,8 @@ ErrorCode Win32Registry::queryInfoKey(HKey key, KeyInfo& info) {
     info = KeyInfo{};
     DWORD subKeys = 0, maxSubKeyLen = 0, values = 0, maxValueNameLen = 0, maxValueLen = 0;
     const LONG rc =
-        RegQueryInfoKeyW(toNative(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen,
-                         nullptr, &values, &maxValueNameLen, &maxValueLen, nullptr, nullptr);
+        RegQueryInfoKeyW(toNative(key), nullptr, nullptr, nullptr, &subKeys, &maxSubKeyLen, nullptr,
+                         &values, &maxValueNameLen, &maxValueLen, nullptr, nullptr);
     if (rc != ERROR_SUCCESS) return rc;
     info.subKeys = subKeys;
     info.maxSubKeyLen = maxSubKeyLen;

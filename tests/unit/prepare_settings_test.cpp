@@ -114,6 +114,7 @@ TEST_F(Autostart, MovedProgramLetterCaseOrUnquotedEntryIsRewritten) {
 TEST_F(Autostart, ProgramInADriveRootKeepsTheDoubledBackslash) {
     fake.system.folder = "E:\\";
     fake.system.title = "KVR15";
+    fake.files.put("E:\\\\Lng\\dde", test::readShipped("dde"));  // the store moved along
     sync();
     EXPECT_EQ(runEntry(), "\"E:\\\\KVR15.exe\"");
     fake.registry.resetCounters();
