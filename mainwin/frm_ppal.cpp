@@ -1,5 +1,7 @@
 #include "mainwin/frm_ppal.h"
 
+#include "engine/mod_procs_kvr.h"
+#include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
 #include "startup/mod_general.h"
 #include "startup/settings.h"
@@ -102,13 +104,46 @@ frmPpal::~frmPpal() {
 frmPpal* MainWindow() { return instance; }
 
 void frmPpal::wireEvents() {
-    mnuSalir.onClick = [this] { mnuSalir_Click(); };
-    mnuSTSalir.onClick = [this] { mnuSTSalir_Click(); };
+    // Each tray-menu twin runs its menu-bar twin's handler.
+    const std::pair<ui::MenuItem*, std::function<void()>> commands[] = {
+        {&mnuMostrarUltima, [this] { ShowLast(); }},
+        {&mnuSTMostrarUltima, [this] { ShowLast(); }},
+        {&mnuMostrarXClase, [this] { ShowByClass(); }},
+        {&mnuSTMostrarXClase, [this] { ShowByClass(); }},
+        {&mnuMostrarXTitulo, [this] { ShowByTitle(); }},
+        {&mnuSTMostrarXTitulo, [this] { ShowByTitle(); }},
+        {&mnuMostrarSeleccion, [this] { mnuMostrarSeleccion_Click(); }},
+        {&mnuMostrarTodas, [this] { ShowAll(); }},
+        {&mnuSTMostrarTodas, [this] { ShowAll(); }},
+        {&mnuCascada, [] { modVentanas::CascadeAll(0); }},
+        {&mnuSTCascada, [] { modVentanas::CascadeAll(0); }},
+        {&mnuMosaicoV, [] { modVentanas::TileAll(0); }},
+        {&mnuSTMosaicoV, [] { modVentanas::TileAll(0); }},
+        {&mnuMosaicoH, [] { modVentanas::TileAll(1); }},
+        {&mnuSTMosaicoH, [] { modVentanas::TileAll(1); }},
+        {&mnuSalir, [this] { mnuSalir_Click(); }},
+        {&mnuSTSalir, [this] { mnuSTSalir_Click(); }},
+        {&mnuSTMostrarPpal, [this] { mnuSTMostrarPpal_Click(); }},
+    };
+    for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
-    mnuSTMostrarPpal.onClick = [this] { mnuSTMostrarPpal_Click(); };
+    lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     tlbPpal.onButtonClick = [this](const ui::ToolButton& button) {
-        if (button.key == "Salir") mnuSalir_Click();
+        if (button.key == "MostrarTitulo") ShowByTitle();
+        if (button.key == "MostrarSeleccion") mnuMostrarSeleccion_Click();
+        if (button.key == "MostrarTodas") ShowAll();
+        if (button.key == "Cascada") modVentanas::CascadeAll(0);
+        if (button.key == "MosaicoV") modVentanas::TileAll(0);
+        if (button.key == "MosaicoH") modVentanas::TileAll(1);
         if (button.key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
+        if (button.key == "Salir") mnuSalir_Click();
+    };
+    tmrPopUp.onTimer = [this] {
+        // A tick that comes while one is still hiding would walk the same windows twice.
+        if (popUpTickRunning_) return;
+        popUpTickRunning_ = true;
+        modProcsKVR::HideProcessWindowsTick();
+        popUpTickRunning_ = false;
     };
 }
 
@@ -121,7 +156,7 @@ void frmPpal::Form_Load() {
     } else if (settings::OT != 0) {
         modSysTray::AddTrayIcon(*this, caption());
     }
-    lsvVentanas.sortBy(lsvVentanas.sortKey(), ui::SortOrder::Descending);
+    lsvVentanas.setSortOrder(ui::SortOrder::Descending);
     modMensajes::ExitRequested = false;
     modMensajes::RegisterHotkeys(hWnd());
 }
@@ -160,24 +195,19 @@ void frmPpal::mnuSTMostrarPpal_Click() {
 void frmPpal::Form_Unload() {
     modMensajes::ExitRequested = true;
     modMensajes::UnregisterHotkeys(hWnd());
+    if (SoundMuted) {
+        settings::SR = 0;  // the volume always comes back at exit
+        RestoreSound(0);
+    }
+    if (lsvVentanas.count() != 0) ShowAll();
     if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
     if (TrayAreaHidden) modSysTray::RestoreTrayArea();
+    modProcsKVR::ShowProcessWindows();
 }
 
 void frmPpal::mnuSalir_Click() {
     modMensajes::ExitRequested = true;
     unload(ui::UnloadMode::Code);
-}
-
-void frmPpal::RecibirMensajes(std::int32_t& id) {
-    switch (id) {
-        case 0xBFF8:
-            mnuSTMostrarPpal_Click();
-            break;
-        default:
-            // The hide and show actions of the other slots belong to the hiding engine.
-            break;
-    }
 }
 
 }  // namespace kvr

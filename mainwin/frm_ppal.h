@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -25,6 +28,25 @@ public:
 
     bool ResizeArmed = false;
     bool TrayAreaHidden = false;
+    bool SoundMuted = false;
+    std::int32_t SavedVolume = 0;
+
+    // The hiding engine: every window hidden by the mouse, by class or by title gets its entry
+    // in lsvVentanas, the only record of it.
+    void HideWindow(platform::Hwnd h, const std::string& windowClass, int bit);
+    void HideClassUnderCursor(platform::Hwnd h);
+    void OcultarXTitulo();
+    void ShowAll();
+    void ShowLast();
+    void ShowByClass();
+    void ShowByTitle();
+    void UpdateShowMenus();
+    void mnuMostrarSeleccion_Click();
+    void lsvVentanas_DblClick();
+
+    // Sound muting with hiding and giving it back with showing.
+    void MuteSound();
+    void RestoreSound(int bit);
 
     // Controls, in design order.
     ui::ListView lsvVentanas;
@@ -90,6 +112,14 @@ protected:
 
 private:
     void wireEvents();
+    void showMenus(std::initializer_list<ui::MenuItem*> items, bool enabled);
+    void notice(int message);
+    // Shows an entry's window (and the pop-ups it owns again).
+    void showEntry(std::size_t index);
+    // Shows every entry the test picks, then removes them: positions stay valid while showing.
+    bool showMatching(const std::function<bool(const ui::ListItem&)>& pick);
+    void restoreTrayAreaIfEmpty();
+    bool popUpTickRunning_ = false;
 };
 
 }  // namespace kvr

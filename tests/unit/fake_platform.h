@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
@@ -29,9 +30,10 @@ struct FakePlatform {
     platform::FakeMessageQueue queue;
     platform::FakeSystem system;
     platform::FakeFileSystem files;
+    platform::FakeDesktop desktop;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files});
+        platform::install({&registry, &queue, &system, &files, &desktop});
         ui::setBackend(nullptr);
         settings::reset();
         modMensajes::ExitRequested = false;
