@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "engine/mod_cadenas.h"
+#include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "mainwin/frm_ppal.h"
 #include "mainwin/mod_sys_tray.h"
@@ -257,6 +258,19 @@ void frmPpal::UpdateShowMenus() {
             showMenus({&mnuMostrarXTitulo, &mnuSTMostrarXTitulo}, true);
         }
         if (mnuMostrarXClase.enabled() && mnuMostrarXTitulo.enabled()) break;
+    }
+}
+
+void ShowEverythingHidden() noexcept {
+    try {
+        if (frmPpal* main = MainWindow()) {
+            for (const auto& entry : main->lsvVentanas.items()) {
+                modVentanas::ShowHideWindow(handleOf(entry), false);
+            }
+        }
+        modProcsKVR::ShowProcessWindows();
+    } catch (...) {
+        // Nothing more can be done on the way down.
     }
 }
 

@@ -17,6 +17,9 @@ namespace kvr {
 class frmPpal;
 // The main window while it exists; nullptr before the hand-over and after the exit.
 frmPpal* MainWindow();
+// Last resort when the program is about to die: shows every window it hid, touching nothing
+// but the windows themselves.
+void ShowEverythingHidden() noexcept;
 
 class frmPpal : public ui::Form, public modMensajes::HotkeyReceiver {
 public:
