@@ -8,7 +8,7 @@ namespace kvr {
 namespace {
 
 using platform::Hwnd;
-using Spec = platform::FakeWindowSpec;
+using Layout = platform::FakeWindowSetup;
 
 class HideEngine : public ::testing::Test {
 protected:
@@ -23,8 +23,8 @@ protected:
         settings::OO = 0;
     }
 
-    Hwnd window(const std::string& cls, const std::string& title, Spec spec = {}) {
-        return fake.desktop.create(cls, title, spec);
+    Hwnd window(const std::string& cls, const std::string& title, Layout setup = {}) {
+        return fake.desktop.create(cls, title, setup);
     }
     // Puts the mouse over a window that covers a spot of its own.
     Hwnd under(const std::string& cls, const std::string& title, Hwnd parent = 0) {

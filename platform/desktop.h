@@ -1,0 +1,87 @@
+// Desktop port: the window manager and process list calls the hiding engine makes, in the shape
+// of their user32 and kernel32 originals. Texts are UTF-8. Every reader answers a handle that is
+// 0 or no longer a window with "", 0 or false, as Win32 does, and acting on one does nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/types.h"
+
+namespace kvr::platform {
+
+// GetWindow commands.
+namespace gw {
+inline constexpr std::uint32_t kHwndFirst = 0;
+inline constexpr std::uint32_t kHwndLast = 1;
+inline constexpr std::uint32_t kHwndNext = 2;
+inline constexpr std::uint32_t kHwndPrev = 3;
+inline constexpr std::uint32_t kOwner = 4;
+inline constexpr std::uint32_t kChild = 5;
+}  // namespace gw
+
+// ShowWindow commands.
+namespace sw {
+inline constexpr int kHide = 0;
+inline constexpr int kShowNormal = 1;
+inline constexpr int kShowNoActivate = 4;
+inline constexpr int kShow = 5;
+inline constexpr int kShowNa = 8;
+}  // namespace sw
+
+// How-flags of TileWindows.
+namespace mditile {
+inline constexpr std::uint32_t kVertical = 0;    // side by side
+inline constexpr std::uint32_t kHorizontal = 1;  // stacked
+}  // namespace mditile
+
+// One entry of a Toolhelp process snapshot.
+struct ProcessEntry {
+    std::string exeFile;  // szExeFile: a bare file name on some systems, a full path on others
+    std::uint32_t processId = 0;
+};
+
+class Desktop {
+  public:
+    virtual ~Desktop() = default;
+
+    // EnumWindows: calls visit for every top-level window, visible or not, top of the Z-order
+    // first, until visit returns false. False when the walk could not be made.
+    virtual bool enumWindows(const std::function<bool(Hwnd)>& visit) = 0;
+    // GetWindow with a gw:: command. For kHwndFirst/kHwndNext the level is the window's own:
+    // top-level windows (owned pop-ups included) or the children of its parent.
+    virtual Hwnd getWindow(Hwnd h, std::uint32_t cmd) = 0;
+    virtual std::string getClassName(Hwnd h) = 0;
+    // Length in UTF-16 units, as GetWindowTextLengthW counts.
+    virtual int getWindowTextLength(Hwnd h) = 0;
+    virtual std::string getWindowText(Hwnd h) = 0;
+    // True when the window and every parent up to the desktop are shown (owners do not count).
+    virtual bool isWindowVisible(Hwnd h) = 0;
+    virtual bool isWindow(Hwnd h) = 0;
+    // With an sw:: command; true when the window was visible before the call.
+    virtual bool showWindow(Hwnd h, int cmd) = 0;
+    // False hides the visible pop-ups owned by h; true shows again only those it hid.
+    virtual bool showOwnedPopups(Hwnd h, bool show) = 0;
+    // The parent of a child window, the owner of an owned pop-up, else 0.
+    virtual Hwnd getParent(Hwnd h) = 0;
+    // Screen coordinates; false when the position cannot be read.
+    virtual bool getCursorPos(int& x, int& y) = 0;
+    // The deepest visible window under a screen point, 0 for none.
+    virtual Hwnd windowFromPoint(int x, int y) = 0;
+    // Returns the creating thread's id and sets processId; 0 and 0 for a handle that is gone.
+    virtual std::uint32_t getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) = 0;
+    // CascadeWindows / TileWindows over the desktop's windows: no rectangle, no child list.
+    // Return the number of windows arranged.
+    virtual int cascadeWindows(std::uint32_t how) = 0;
+    virtual int tileWindows(std::uint32_t how) = 0;
+    // CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS) walked to the end; nullopt when no snapshot
+    // could be taken.
+    virtual std::optional<std::vector<ProcessEntry>> processSnapshot() = 0;
+
+    // The class small icon for the main window's list joins this port with that list.
+};
+
+}  // namespace kvr::platform

@@ -1,0 +1,304 @@
+#include "platform/fake/fake_desktop.h"
+
+#include <algorithm>
+
+namespace kvr::platform {
+
+namespace {
+
+// GetWindowTextLengthW counts UTF-16 units: one per code point, two above the BMP.
+int utf16Length(const std::string& utf8) {
+    int n = 0;
+    for (const char c : utf8) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b & 0xC0) != 0x80) ++n;  // every byte that is not a continuation starts a unit
+        if (b >= 0xF0) ++n;           // a four-byte sequence needs a surrogate pair
+    }
+    return n;
+}
+
+bool contains(const FakeDesktop::Rect& r, int x, int y) {
+    return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+}
+
+bool sameClass(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        };
+        return lower(x) == lower(y);
+    });
+}
+
+void erase(std::vector<Hwnd>& list, Hwnd h) {
+    list.erase(std::remove(list.begin(), list.end(), h), list.end());
+}
+
+}  // namespace
+
+FakeDesktop::Window* FakeDesktop::find(Hwnd h) {
+    const auto it = windows_.find(h);
+    return it == windows_.end() ? nullptr : &it->second;
+}
+
+std::vector<Hwnd>& FakeDesktop::level(const Window& w) {
+    return w.parent != 0 ? windows_.at(w.parent).children : topLevel_;
+}
+
+bool FakeDesktop::shown(Hwnd h) {
+    for (Window* w = find(h); w != nullptr; w = find(w->parent)) {
+        if (!w->visible) return false;
+        if (w->parent == 0) return true;
+    }
+    return false;
+}
+
+void FakeDesktop::resetCounters() {
+    calls = enumCalls = getWindowCalls = snapshotCalls = 0;
+    showCalls.clear();
+    ownedPopupCalls.clear();
+    cascadeCalls.clear();
+    tileCalls.clear();
+}
+
+bool FakeDesktop::enumWindows(const std::function<bool(Hwnd)>& visit) {
+    ++calls;
+    ++enumCalls;
+    // Windows takes the list first; windows destroyed during the walk are skipped.
+    const std::vector<Hwnd> snapshot = topLevel_;
+    for (const Hwnd h : snapshot) {
+        if (find(h) == nullptr) continue;
+        if (!visit(h)) break;
+    }
+    return true;
+}
+
+Hwnd FakeDesktop::getWindow(Hwnd h, std::uint32_t cmd) {
+    ++calls;
+    ++getWindowCalls;
+    const Window* w = find(h);
+    if (w == nullptr) return 0;
+    switch (cmd) {
+        case gw::kOwner:
+            return w->owner;
+        case gw::kChild:
+            return w->children.empty() ? 0 : w->children.front();
+        default:
+            break;
+    }
+    const std::vector<Hwnd>& list = level(*w);
+    const auto at = std::find(list.begin(), list.end(), h);
+    switch (cmd) {
+        case gw::kHwndFirst:
+            return list.front();
+        case gw::kHwndLast:
+            return list.back();
+        case gw::kHwndNext:
+            return std::next(at) == list.end() ? 0 : *std::next(at);
+        case gw::kHwndPrev:
+            return at == list.begin() ? 0 : *std::prev(at);
+        default:
+            return 0;
+    }
+}
+
+std::string FakeDesktop::getClassName(Hwnd h) {
+    ++calls;
+    const Window* w = find(h);
+    return w == nullptr ? std::string() : w->className;
+}
+
+int FakeDesktop::getWindowTextLength(Hwnd h) {
+    ++calls;
+    const Window* w = find(h);
+    return w == nullptr ? 0 : utf16Length(w->title);
+}
+
+std::string FakeDesktop::getWindowText(Hwnd h) {
+    ++calls;
+    const Window* w = find(h);
+    return w == nullptr ? std::string() : w->title;
+}
+
+bool FakeDesktop::isWindowVisible(Hwnd h) {
+    ++calls;
+    return shown(h);
+}
+
+bool FakeDesktop::isWindow(Hwnd h) {
+    ++calls;
+    return find(h) != nullptr;
+}
+
+bool FakeDesktop::showWindow(Hwnd h, int cmd) {
+    ++calls;
+    showCalls.push_back({h, cmd});
+    Window* w = find(h);
+    if (w == nullptr) return false;
+    const bool before = w->visible;
+    w->visible = cmd != sw::kHide;
+    return before;
+}
+
+bool FakeDesktop::showOwnedPopups(Hwnd h, bool show) {
+    ++calls;
+    ownedPopupCalls.emplace_back(h, show);
+    if (find(h) == nullptr) return false;
+    for (const Hwnd popup : topLevel_) {
+        Window& w = windows_.at(popup);
+        if (w.owner != h) continue;
+        if (!show && w.visible) {
+            w.visible = false;
+            w.hiddenWithOwner = true;
+        } else if (show && w.hiddenWithOwner && !w.visible) {
+            // Only what the hide took away comes back; a pop-up its program hid stays hidden.
+            w.visible = true;
+            w.hiddenWithOwner = false;
+        }
+    }
+    return true;
+}
+
+Hwnd FakeDesktop::getParent(Hwnd h) {
+    ++calls;
+    const Window* w = find(h);
+    if (w == nullptr) return 0;
+    if (w->parent != 0) return w->parent;
+    return w->popup ? w->owner : 0;
+}
+
+bool FakeDesktop::getCursorPos(int& x, int& y) {
+    ++calls;
+    if (!cursorReadable) return false;
+    x = cursorX_;
+    y = cursorY_;
+    return true;
+}
+
+Hwnd FakeDesktop::deepestAt(const std::vector<Hwnd>& list, int x, int y) {
+    for (const Hwnd h : list) {
+        const Window& w = windows_.at(h);
+        if (!w.visible || !contains(w.rect, x, y)) continue;
+        const Hwnd inner = deepestAt(w.children, x, y);
+        return inner != 0 ? inner : h;
+    }
+    return 0;
+}
+
+Hwnd FakeDesktop::windowFromPoint(int x, int y) {
+    ++calls;
+    return deepestAt(topLevel_, x, y);
+}
+
+std::uint32_t FakeDesktop::getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) {
+    ++calls;
+    const Window* w = find(h);
+    processId = w == nullptr ? 0 : w->processId;
+    return w == nullptr ? 0 : w->threadId;
+}
+
+int FakeDesktop::arrangeable() {
+    return static_cast<int>(std::count_if(topLevel_.begin(), topLevel_.end(), [this](Hwnd h) {
+        const Window& w = windows_.at(h);
+        return w.visible && w.owner == 0;
+    }));
+}
+
+int FakeDesktop::cascadeWindows(std::uint32_t how) {
+    ++calls;
+    cascadeCalls.push_back(how);
+    return arrangeable();
+}
+
+int FakeDesktop::tileWindows(std::uint32_t how) {
+    ++calls;
+    tileCalls.push_back(how);
+    return arrangeable();
+}
+
+std::optional<std::vector<ProcessEntry>> FakeDesktop::processSnapshot() {
+    ++calls;
+    ++snapshotCalls;
+    if (snapshotFails) return std::nullopt;
+    return processes_;
+}
+
+Hwnd FakeDesktop::create(std::string className, std::string title, WindowSetup setup) {
+    const Hwnd h = nextHandle_;
+    nextHandle_ += 4;
+    Window w;
+    w.processId = setup.processId != 0 ? setup.processId : kDefaultProcessId;
+    std::vector<std::string>& registered = classes_[w.processId];
+    const auto known = std::find_if(registered.begin(), registered.end(),
+                                    [&](const std::string& c) { return sameClass(c, className); });
+    if (known != registered.end()) {
+        w.className = *known;
+    } else {
+        registered.push_back(className);
+        w.className = std::move(className);
+    }
+    w.title = std::move(title);
+    w.visible = setup.visible;
+    w.parent = find(setup.parent) != nullptr ? setup.parent : 0;
+    w.owner = w.parent == 0 && find(setup.owner) != nullptr ? setup.owner : 0;
+    w.popup = setup.popup;
+    w.threadId = setup.threadId != 0 ? setup.threadId : w.processId + 4;
+    w.rect = setup.rect;
+    if (w.parent != 0) {
+        windows_.at(w.parent).children.push_back(h);
+    } else {
+        topLevel_.insert(topLevel_.begin(), h);
+    }
+    windows_.emplace(h, std::move(w));
+    return h;
+}
+
+void FakeDesktop::destroy(Hwnd h) {
+    Window* w = find(h);
+    if (w == nullptr) return;
+    std::vector<Hwnd> owned;
+    for (const Hwnd other : topLevel_) {
+        if (windows_.at(other).owner == h) owned.push_back(other);
+    }
+    for (const Hwnd other : owned) destroy(other);
+    const std::vector<Hwnd> children = w->children;
+    for (const Hwnd child : children) destroy(child);
+    erase(level(windows_.at(h)), h);
+    windows_.erase(h);
+}
+
+void FakeDesktop::setTitle(Hwnd h, std::string title) {
+    if (Window* w = find(h)) w->title = std::move(title);
+}
+
+void FakeDesktop::setVisible(Hwnd h, bool visible) {
+    if (Window* w = find(h)) w->visible = visible;
+}
+
+void FakeDesktop::bringToTop(Hwnd h) {
+    Window* w = find(h);
+    if (w == nullptr) return;
+    std::vector<Hwnd>& list = level(*w);
+    erase(list, h);
+    list.insert(list.begin(), h);
+    if (w->parent != 0) return;
+    // Owned windows follow, keeping their order among themselves.
+    std::vector<Hwnd> owned;
+    for (const Hwnd other : topLevel_) {
+        if (windows_.at(other).owner == h) owned.push_back(other);
+    }
+    for (auto it = owned.rbegin(); it != owned.rend(); ++it) bringToTop(*it);
+}
+
+void FakeDesktop::addProcess(std::string exeFile, std::uint32_t processId) {
+    processes_.push_back({std::move(exeFile), processId});
+}
+
+void FakeDesktop::removeProcess(std::uint32_t processId) {
+    processes_.erase(
+        std::remove_if(processes_.begin(), processes_.end(),
+                       [&](const ProcessEntry& p) { return p.processId == processId; }),
+        processes_.end());
+}
+
+}  // namespace kvr::platform

@@ -1,0 +1,128 @@
+// An in-memory desktop that behaves like the window manager Wine gives our program: top-level
+// windows and children each in their own Z-order, parent versus owner, visibility through the
+// parent chain, processes and threads, a cursor over window rectangles, and handles that go
+// stale when their window is destroyed. Its fidelity is held by the contract tests.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/desktop.h"
+
+namespace kvr::platform {
+
+// Screen coordinates, right and bottom exclusive; an empty rectangle is never hit.
+struct FakeRect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+struct FakeWindowSetup {
+    bool visible = true;
+    Hwnd parent = 0;              // non-zero makes a child window (WS_CHILD)
+    Hwnd owner = 0;               // an owned top-level window; ignored for a child
+    bool popup = true;            // WS_POPUP: only an owned pop-up reports its owner as parent
+    std::uint32_t processId = 0;  // 0: FakeDesktop::kDefaultProcessId
+    std::uint32_t threadId = 0;   // 0: the process's main thread, processId + 4
+    FakeRect rect{};
+};
+
+class FakeDesktop : public Desktop {
+  public:
+    using Rect = FakeRect;
+    using WindowSetup = FakeWindowSetup;
+
+    static constexpr std::uint32_t kDefaultProcessId = 1000;
+
+    struct ShowCall {
+        Hwnd hwnd = 0;
+        int cmd = 0;
+    };
+
+    bool enumWindows(const std::function<bool(Hwnd)>& visit) override;
+    Hwnd getWindow(Hwnd h, std::uint32_t cmd) override;
+    std::string getClassName(Hwnd h) override;
+    int getWindowTextLength(Hwnd h) override;
+    std::string getWindowText(Hwnd h) override;
+    bool isWindowVisible(Hwnd h) override;
+    bool isWindow(Hwnd h) override;
+    bool showWindow(Hwnd h, int cmd) override;
+    bool showOwnedPopups(Hwnd h, bool show) override;
+    Hwnd getParent(Hwnd h) override;
+    bool getCursorPos(int& x, int& y) override;
+    Hwnd windowFromPoint(int x, int y) override;
+    std::uint32_t getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) override;
+    int cascadeWindows(std::uint32_t how) override;
+    int tileWindows(std::uint32_t how) override;
+    std::optional<std::vector<ProcessEntry>> processSnapshot() override;
+
+    // Arranging, as the windows' own programs would; none of this is counted as a port call.
+    // A new top-level window goes to the top of the Z-order, a new child below its siblings.
+    // Class names are case-insensitive within a process: the first spelling a process used is
+    // the class name of all its windows of that name.
+    Hwnd create(std::string className, std::string title, WindowSetup setup = {});
+    // As DestroyWindow: the windows it owns and its children go with it.
+    void destroy(Hwnd h);
+    void setTitle(Hwnd h, std::string title);
+    void setVisible(Hwnd h, bool visible);
+    // To the top of its level; the windows it owns stay above it.
+    void bringToTop(Hwnd h);
+    void addProcess(std::string exeFile, std::uint32_t processId);
+    void removeProcess(std::uint32_t processId);
+    void setCursor(int x, int y) {
+        cursorX_ = x;
+        cursorY_ = y;
+    }
+
+    bool cursorReadable = true;
+    bool snapshotFails = false;
+
+    // What the code under test did through the port.
+    std::size_t calls = 0;  // every port call
+    std::size_t enumCalls = 0;
+    std::size_t getWindowCalls = 0;
+    std::size_t snapshotCalls = 0;
+    std::vector<ShowCall> showCalls;                     // showWindow, stale handles too
+    std::vector<std::pair<Hwnd, bool>> ownedPopupCalls;  // showOwnedPopups
+    std::vector<std::uint32_t> cascadeCalls;             // the how of each call
+    std::vector<std::uint32_t> tileCalls;
+    void resetCounters();
+
+  private:
+    struct Window {
+        std::string className;
+        std::string title;
+        bool visible = false;
+        Hwnd parent = 0;
+        Hwnd owner = 0;
+        bool popup = false;
+        std::uint32_t processId = 0;
+        std::uint32_t threadId = 0;
+        Rect rect;
+        bool hiddenWithOwner = false;  // hidden by showOwnedPopups(owner, false)
+        std::vector<Hwnd> children;    // Z-order, top first
+    };
+
+    Window* find(Hwnd h);
+    std::vector<Hwnd>& level(const Window& w);
+    bool shown(Hwnd h);
+    Hwnd deepestAt(const std::vector<Hwnd>& level, int x, int y);
+    int arrangeable();
+
+    std::map<Hwnd, Window> windows_;
+    std::vector<Hwnd> topLevel_;  // Z-order, top first
+    std::vector<ProcessEntry> processes_;
+    std::map<std::uint32_t, std::vector<std::string>> classes_;  // per process
+    Hwnd nextHandle_ = 0x00010020;
+    int cursorX_ = 0;
+    int cursorY_ = 0;
+};
+
+}  // namespace kvr::platform

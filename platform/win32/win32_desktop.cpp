@@ -1,0 +1,128 @@
+#include "platform/win32/win32_desktop.h"
+
+#include <windows.h>
+// Needs the types windows.h declares.
+#include <tlhelp32.h>
+
+#include "platform/win32/text.h"
+
+namespace kvr::platform {
+
+namespace {
+
+HWND toHwnd(Hwnd h) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(h));
+}
+Hwnd fromHwnd(HWND h) {
+    return static_cast<Hwnd>(reinterpret_cast<UINT_PTR>(h));
+}
+
+BOOL CALLBACK visitWindow(HWND h, LPARAM param) {
+    const auto& visit = *reinterpret_cast<const std::function<bool(Hwnd)>*>(param);
+    return visit(fromHwnd(h)) ? TRUE : FALSE;
+}
+
+// Text up to the first NUL of a fixed-size buffer.
+std::string cut(const wchar_t* text, std::size_t capacity) {
+    std::size_t n = 0;
+    while (n < capacity && text[n] != L'\0') ++n;
+    return win32::toUtf8(std::wstring_view(text, n));
+}
+
+}  // namespace
+
+bool Win32Desktop::enumWindows(const std::function<bool(Hwnd)>& visit) {
+    // A walk the callback stops also returns FALSE; only a walk that could not start is a
+    // failure for us.
+    SetLastError(ERROR_SUCCESS);
+    const BOOL done = EnumWindows(visitWindow, reinterpret_cast<LPARAM>(&visit));
+    return done != FALSE || GetLastError() == ERROR_SUCCESS;
+}
+
+Hwnd Win32Desktop::getWindow(Hwnd h, std::uint32_t cmd) {
+    return fromHwnd(GetWindow(toHwnd(h), cmd));
+}
+
+std::string Win32Desktop::getClassName(Hwnd h) {
+    wchar_t name[256] = {};
+    const int n = GetClassNameW(toHwnd(h), name, 256);
+    return n <= 0 ? std::string() : cut(name, static_cast<std::size_t>(n));
+}
+
+int Win32Desktop::getWindowTextLength(Hwnd h) {
+    return GetWindowTextLengthW(toHwnd(h));
+}
+
+std::string Win32Desktop::getWindowText(Hwnd h) {
+    const int length = GetWindowTextLengthW(toHwnd(h));
+    if (length <= 0) return {};
+    // The length may overstate the text; the copy's count is what is there.
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int n = GetWindowTextW(toHwnd(h), text.data(), length + 1);
+    if (n <= 0) return {};
+    return cut(text.data(), static_cast<std::size_t>(n));
+}
+
+bool Win32Desktop::isWindowVisible(Hwnd h) {
+    return IsWindowVisible(toHwnd(h)) != FALSE;
+}
+
+bool Win32Desktop::isWindow(Hwnd h) {
+    return IsWindow(toHwnd(h)) != FALSE;
+}
+
+bool Win32Desktop::showWindow(Hwnd h, int cmd) {
+    return ShowWindow(toHwnd(h), cmd) != FALSE;
+}
+
+bool Win32Desktop::showOwnedPopups(Hwnd h, bool show) {
+    return ShowOwnedPopups(toHwnd(h), show ? TRUE : FALSE) != FALSE;
+}
+
+Hwnd Win32Desktop::getParent(Hwnd h) {
+    return fromHwnd(GetParent(toHwnd(h)));
+}
+
+bool Win32Desktop::getCursorPos(int& x, int& y) {
+    POINT p{};
+    if (!GetCursorPos(&p)) return false;
+    x = p.x;
+    y = p.y;
+    return true;
+}
+
+Hwnd Win32Desktop::windowFromPoint(int x, int y) {
+    return fromHwnd(WindowFromPoint(POINT{x, y}));
+}
+
+std::uint32_t Win32Desktop::getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) {
+    // Windows leaves the id untouched for a stale handle; the port promises 0.
+    DWORD pid = 0;
+    const DWORD thread = GetWindowThreadProcessId(toHwnd(h), &pid);
+    processId = thread == 0 ? 0 : pid;
+    return thread;
+}
+
+int Win32Desktop::cascadeWindows(std::uint32_t how) {
+    return CascadeWindows(nullptr, how, nullptr, 0, nullptr);
+}
+
+int Win32Desktop::tileWindows(std::uint32_t how) {
+    return TileWindows(nullptr, how, nullptr, 0, nullptr);
+}
+
+std::optional<std::vector<ProcessEntry>> Win32Desktop::processSnapshot() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<ProcessEntry> processes;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more;
+         more = Process32NextW(snapshot, &entry)) {
+        processes.push_back({cut(entry.szExeFile, MAX_PATH), entry.th32ProcessID});
+    }
+    CloseHandle(snapshot);
+    return processes;
+}
+
+}  // namespace kvr::platform

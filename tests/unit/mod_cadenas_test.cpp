@@ -1,0 +1,124 @@
+#include "engine/mod_cadenas.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace kvr {
+namespace {
+
+using modCadenas::MatchText;
+
+struct Case {
+    const char* pattern;
+    const char* text;
+    int mode;
+    bool sensitive;    // expected with compare mode 0
+    bool insensitive;  // expected with compare mode 1
+};
+
+void check(const Case& c) {
+    SCOPED_TRACE(std::string("pattern \"") + c.pattern + "\" text \"" + c.text + "\" mode " +
+                 std::to_string(c.mode));
+    EXPECT_EQ(MatchText(c.pattern, c.text, c.mode, 0), c.sensitive);
+    EXPECT_EQ(MatchText(c.pattern, c.text, c.mode, 1), c.insensitive);
+}
+
+TEST(MatchText, FourModesUnderBothCompareModes) {
+    const Case cases[] = {
+        {"abc", "xxABCxx", 1, false, true},
+        {"abc", "xxABCxx", 0, false, false},
+        {"XXa", "xxABCxx", 0, false, true},
+        {"Untitled", "Untitled - Notepad", 0, true, true},
+        {"Untitled - Notepad!", "Untitled - Notepad", 0, false, false},
+        {"notepad", "Untitled - Notepad", 2, false, true},
+        {"Notepad", "Untitled - Notepad", 2, true, true},
+        {"Untitled", "Untitled - Notepad", 2, false, false},
+        {"xUntitled - Notepad", "Untitled - Notepad", 2, false, false},
+        {"abc", "abc", 3, true, true},
+        {"abc", "ABC", 3, false, true},
+        {"abc", "abc ", 3, false, false},
+        {"abc ", "abc", 3, false, false},
+        {"d - N", "Untitled - Notepad", 1, true, true},
+        {"abcd", "abc", 1, false, false},
+    };
+    for (const Case& c : cases) check(c);
+}
+
+TEST(MatchText, ModesOutsideZeroToThreeNeverMatch) {
+    for (const int mode : {4, 7, 255, -1}) {
+        EXPECT_FALSE(MatchText("abc", "abc", mode, 0)) << mode;
+        EXPECT_FALSE(MatchText("abc", "abc", mode, 1)) << mode;
+        EXPECT_FALSE(MatchText("", "", mode, 0)) << mode;
+    }
+}
+
+TEST(MatchText, EmptyPattern) {
+    for (const int compare : {0, 1}) {
+        EXPECT_TRUE(MatchText("", "", 0, compare));
+        EXPECT_TRUE(MatchText("", "text", 0, compare));
+        EXPECT_TRUE(MatchText("", "", 2, compare));
+        EXPECT_TRUE(MatchText("", "text", 2, compare));
+        EXPECT_FALSE(MatchText("", "", 1, compare));
+        EXPECT_TRUE(MatchText("", "text", 1, compare));
+        EXPECT_TRUE(MatchText("", "", 3, compare));
+        EXPECT_FALSE(MatchText("", "text", 3, compare));
+    }
+}
+
+TEST(MatchText, IgnoringCaseCoversAccentedLatinGreekAndCyrillic) {
+    const Case cases[] = {
+        {"ÉCOLE", "école", 3, false, true},
+        {"Ñ", "ñandú", 0, false, true},
+        {"Ú", "ñandú", 2, false, true},
+        {"ÀÉÎÕÜÇØÅÆÞ", "àéîõüçøåæþ", 3, false, true},
+        {"ŁÓDŹ", "łódź", 3, false, true},
+        {"ŒUVRE", "œuvre", 3, false, true},
+        {"ČEŠTINA ŘEŽ ĞİŞ", "čeština řež ğiş", 3, false, true},
+        {"Ÿ", "ÿ", 3, false, true},
+        {"ΕΛΛΗΝΙΚΆ", "ελληνικά", 3, false, true},
+        {"ΆΈΉΊΌΎΏ", "άέήίόύώ", 3, false, true},
+        {"ΟΔΟΣ", "οδος", 3, false, true},  // final sigma
+        {"Σ", "λόγος", 2, false, true},
+        {"ς", "ΛΌΓΟΣ", 2, false, true},
+        {"КИРИЛЛИЦА", "кириллица", 3, false, true},
+        {"ЁЖИК", "ёжик", 3, false, true},
+        {"ЇЖАК ҐАНОК ЎЗ", "їжак ґанок ўз", 3, false, true},
+        {"Ελληνικά Кириллица Español", "ελληνικά кириллица español", 3, false, true},
+        {"кириллица", "Ελληνικά Кириллица Español", 1, false, true},
+        {"ẞ", "ß", 3, false, true},
+        {"µ", "Μ", 3, false, true},       // micro sign and capital mu
+        {"\u212A", "k", 3, false, true},  // kelvin sign
+    };
+    for (const Case& c : cases) check(c);
+}
+
+TEST(MatchText, IgnoringCaseKeepsLettersOfDifferentScriptsApart) {
+    // Latin A/O/P against Cyrillic А/О/Р and Greek Α/Ο/Ρ: alike to the eye, not the same letter.
+    const Case cases[] = {
+        {"A", "А", 3, false, false}, {"O", "Ο", 3, false, false}, {"p", "Р", 3, false, false},
+        {"ρ", "р", 3, false, false}, {"e", "é", 3, false, false}, {"ı", "i", 3, false, false},
+        {"ä", "ą", 3, false, false},
+    };
+    for (const Case& c : cases) check(c);
+}
+
+TEST(MatchText, CountsCharactersNotBytes) {
+    // "é" is two bytes: a byte-wise "begins with" of the pattern's first byte would match "ê".
+    EXPECT_FALSE(MatchText("é", "ê", 0, 0));
+    EXPECT_FALSE(MatchText("ê", "xé", 2, 0));
+    EXPECT_TRUE(MatchText("γος", "λόγος", 2, 0));
+    EXPECT_TRUE(MatchText("😀", "😀 smile", 0, 1));
+    EXPECT_TRUE(MatchText("SMILE 😀", "smile 😀", 3, 1));
+}
+
+TEST(MatchText, BrokenUtf8IsComparedByteForByteWithoutHarm) {
+    EXPECT_TRUE(MatchText("\xC3", "\xC3(", 0, 0));
+    EXPECT_TRUE(MatchText("\xFF\xFE", "x\xFF\xFE", 2, 1));
+    EXPECT_FALSE(MatchText("\xE9", "é", 3, 1)) << "a Latin-1 byte is not the UTF-8 letter";
+    EXPECT_FALSE(MatchText("\xC3", "\xE3", 3, 1)) << "stray bytes are not letters to fold";
+    EXPECT_TRUE(MatchText("\xE2\x82", "a\xE2\x82z", 1, 0)) << "a cut-off sequence";
+}
+
+}  // namespace
+}  // namespace kvr
