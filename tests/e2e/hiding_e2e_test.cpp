@@ -1,0 +1,139 @@
+// Hiding and showing other programs' windows from the keyboard, as a user does it.
+#include "kvr_e2e.h"
+
+namespace e2e {
+namespace {
+
+template <class Pred>
+bool pumpUntil(Pred pred, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        probe::pump();
+        Sleep(1);  // a tight loop starves the Wine server
+    }
+    return true;
+}
+
+class Hiding : public KvrTest {
+protected:
+    probe::Process kvr;
+    std::vector<HWND> windows;
+
+    // A window of this test at its own place on the screen, so the mouse finds exactly it.
+    HWND windowAt(const std::string& cls, const std::string& title, int slot) {
+        HWND w = probe::createWindow(cls, title);
+        if (w) MoveWindow(w, 40 + (slot % 4) * 300, 40 + (slot / 4) * 240, 280, 200, TRUE);
+        windows.push_back(w);
+        return w;
+    }
+
+    void SetUp() override {
+        KvrTest::SetUp();
+        if (HasFatalFailure()) return;
+        seed(kDefaults, {{"BxTT", "Quarterly"}, {"OO", "0"}, {"BxTA", "0"}});
+        kvr = start();
+        ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
+    }
+    void TearDown() override {
+        if (kvr.running()) {
+            // The exit shows our windows again, which needs us to answer: pump meanwhile.
+            std::string error;
+            EXPECT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
+            EXPECT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
+        }
+        KvrTest::TearDown();
+        for (HWND w : windows) DestroyWindow(w);
+        probe::pump();
+    }
+
+    // Our windows answer the program's calls only while we pump.
+    ::testing::AssertionResult becomes(HWND w, bool visible, const char* after) {
+        if (pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << probe::quote(probe::windowText(w)) << " still " << (visible ? "hidden" : "visible")
+               << " 5 s after " << after << "; kvr.exe windows:" << windowsOf(kvr.pid());
+    }
+    void press(int modifier, int key) {
+        ASSERT_TRUE(probe::pressKey(modifier, key));
+        probe::pump(50);
+    }
+};
+
+TEST_F(Hiding, WindowUnderTheMouseGoesAndComesBackEvenOverAChildControl) {
+    HWND target = windowAt("KvrE2eTarget", "Target window", 0);
+    HWND button = probe::createChild(target, "BUTTON", "Click me");
+    ASSERT_TRUE(target && button);
+    probe::pump(200);
+    ASSERT_TRUE(probe::moveMouseOver(button));
+    press(16, 120);  // Shift+F9
+    ASSERT_TRUE(becomes(target, false, "Shift+F9"));
+    screenshot("hidden");
+    press(17, 120);  // Ctrl+F9: show last
+    EXPECT_TRUE(becomes(target, true, "Ctrl+F9"));
+}
+
+TEST_F(Hiding, ClassHotkeyHidesEveryWindowOfThePrefixAndShowByClassBringsThemBack) {
+    HWND a = windowAt("KvrE2eClassA", "First of the class", 0);
+    HWND b = windowAt("KvrE2eClassA", "Second of the class", 1);
+    HWND c = windowAt("KvrE2eClassAB", "Longer class name", 2);
+    HWND other = windowAt("KvrE2eOther", "Another class", 3);
+    probe::pump(200);
+    ASSERT_TRUE(probe::moveMouseOver(a));
+    press(16, 121);  // Shift+F10
+    EXPECT_TRUE(becomes(a, false, "Shift+F10"));
+    EXPECT_TRUE(becomes(b, false, "Shift+F10"));
+    EXPECT_TRUE(becomes(c, false, "Shift+F10"));
+    probe::pump(300);
+    EXPECT_TRUE(probe::isVisible(other));
+    press(17, 121);  // Ctrl+F10: show by class
+    EXPECT_TRUE(becomes(a, true, "Ctrl+F10"));
+    EXPECT_TRUE(becomes(b, true, "Ctrl+F10"));
+    EXPECT_TRUE(becomes(c, true, "Ctrl+F10"));
+}
+
+TEST_F(Hiding, TitleHotkeyHidesTheMatchingTitlesAndShowByTitleAndShowAllReturnThem) {
+    HWND report = windowAt("KvrE2eDoc", "Quarterly report - Editor", 0);
+    HWND sheet = windowAt("KvrE2eSheet", "quarterly figures.xls", 1);
+    HWND lunch = windowAt("KvrE2eDoc", "Lunch menu", 2);
+    probe::pump(200);
+    press(16, 122);  // Shift+F11: contains "Quarterly", case ignored
+    EXPECT_TRUE(becomes(report, false, "Shift+F11"));
+    EXPECT_TRUE(becomes(sheet, false, "Shift+F11"));
+    probe::pump(300);
+    EXPECT_TRUE(probe::isVisible(lunch));
+    press(17, 122);  // Ctrl+F11: show by title
+    EXPECT_TRUE(becomes(report, true, "Ctrl+F11"));
+    EXPECT_TRUE(becomes(sheet, true, "Ctrl+F11"));
+
+    press(16, 122);
+    ASSERT_TRUE(becomes(report, false, "Shift+F11 again"));
+    ASSERT_TRUE(probe::moveMouseOver(lunch));
+    press(16, 120);
+    ASSERT_TRUE(becomes(lunch, false, "Shift+F9"));
+    press(17, 123);  // Ctrl+F12: show all
+    EXPECT_TRUE(becomes(report, true, "Ctrl+F12"));
+    EXPECT_TRUE(becomes(sheet, true, "Ctrl+F12"));
+    EXPECT_TRUE(becomes(lunch, true, "Ctrl+F12"));
+}
+
+TEST_F(Hiding, ExitWithWindowsHiddenShowsThemAllAgain) {
+    HWND a = windowAt("KvrE2eExitA", "Hidden at exit A", 0);
+    HWND b = windowAt("KvrE2eExitB", "Hidden at exit B", 1);
+    probe::pump(200);
+    for (HWND w : {a, b}) {
+        ASSERT_TRUE(probe::moveMouseOver(w));
+        press(16, 120);
+        ASSERT_TRUE(becomes(w, false, "Shift+F9"));
+    }
+    std::string error;
+    ASSERT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
+    // The program shows our windows while it exits: keep answering until it is gone.
+    ASSERT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
+    EXPECT_TRUE(probe::isVisible(a));
+    EXPECT_TRUE(probe::isVisible(b));
+}
+
+}  // namespace
+}  // namespace e2e
