@@ -19,11 +19,23 @@ inline std::string LanguageFilePrefix;
 // a caption. Falls back to the English file, then to the number itself.
 std::vector<std::string> GetMessage(int number);
 
-// Replaces each control's code by its text in the current language.
+// Replaces each control's code by its text in the current language; a code that neither the
+// current language nor English knows stays as it is.
 void TranslateForm(ui::Form& form, const std::string& prefix);
 
 // Whether a text parses as a number, as the codes do.
 bool IsNumeric(std::string_view text);
+
+// The languages of the form-text files matching pattern: "English" first, the others sorted.
+std::vector<std::string> ListLanguages(const std::string& pattern);
+// Ascending, case-insensitive; accented Latin letters sort with their base letter.
+void SortNames(std::vector<std::string>& names);
+// Ticks the item whose caption is CurrentLanguage and clears the others.
+void CheckCurrentLanguage(const std::vector<ui::MenuItem*>& items);
+// Applies CurrentLanguage after the language menu set it: re-translates the main window, unloads
+// the other windows, stores the language under string-store entries keyIndex (key path) and
+// valueIndex (value name), ticks the menu and selects the language's help file.
+void SwitchLanguage(int keyIndex, int valueIndex, const std::vector<ui::MenuItem*>& items);
 
 }  // namespace kvr::modTraducir
 

@@ -40,7 +40,8 @@ struct FakePlatform {
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         modTraducir::CurrentLanguage = "English";
-        for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt"}) {
+        for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",
+                                 "KVR_Esp.txt", "KVR_Deutsch.txt", "KVR_Deu.txt"}) {
             files.put(lng(name), readShipped(name));
         }
     }
