@@ -14,6 +14,7 @@ class HideEngine : public ::testing::Test {
 protected:
     test::FakePlatform fake;
     frmPpal main;
+    int x = 0;  // where the next window under the mouse goes
 
     HideEngine() {
         main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
@@ -28,7 +29,6 @@ protected:
     }
     // Puts the mouse over a window that covers a spot of its own.
     Hwnd under(const std::string& cls, const std::string& title, Hwnd parent = 0) {
-        static int x = 0;
         x += 50;
         const Hwnd h = window(cls, title, {.parent = parent, .rect = {x, x, x + 40, x + 40}});
         fake.desktop.setCursor(x + 5, x + 5);
