@@ -3,6 +3,7 @@
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
+#include "platform/services.h"
 #include "startup/mod_general.h"
 #include "startup/settings.h"
 #include "translation/mod_traducir.h"
@@ -93,6 +94,7 @@ frmPpal::frmPpal()
     }
     mnuTray.setVisible(false);
     mnuSTMostrarAyuda.setVisible(false);
+    mmnuLenguasDisponibles.index = 0;
     wireEvents();
     instance = this;
 }
@@ -127,6 +129,7 @@ void frmPpal::wireEvents() {
     };
     for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
+    mmnuLenguasDisponibles.onClick = [this] { mmnuLenguasDisponibles_Click(0); };
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     tlbPpal.onButtonClick = [this](const ui::ToolButton& button) {
         if (button.key == "MostrarTitulo") ShowByTitle();
@@ -157,6 +160,16 @@ void frmPpal::Form_Load() {
         modSysTray::AddTrayIcon(*this, caption());
     }
     lsvVentanas.setSortOrder(ui::SortOrder::Descending);
+    const auto languages =
+        modTraducir::ListLanguages(platform::system().appFolder() + "\\Lng\\KVR_*.*");
+    for (std::size_t i = 1; i < languages.size(); ++i) {
+        auto item = std::make_unique<ui::MenuItem>(*this, "mmnuLenguasDisponibles", languages[i],
+                                                   &mnuLengua);
+        item->index = static_cast<int>(i);
+        item->onClick = [this, i] { mmnuLenguasDisponibles_Click(i); };
+        moreLanguages_.push_back(std::move(item));
+    }
+    modTraducir::CheckCurrentLanguage(languageItems());
     modMensajes::ExitRequested = false;
     modMensajes::RegisterHotkeys(hWnd());
 }
@@ -203,6 +216,20 @@ void frmPpal::Form_Unload() {
     if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
     if (TrayAreaHidden) modSysTray::RestoreTrayArea();
     modProcsKVR::ShowProcessWindows();
+}
+
+std::vector<ui::MenuItem*> frmPpal::languageItems() {
+    std::vector<ui::MenuItem*> items{&mmnuLenguasDisponibles};
+    for (const auto& item : moreLanguages_) items.push_back(item.get());
+    return items;
+}
+
+void frmPpal::mmnuLenguasDisponibles_Click(std::size_t index) {
+    const auto items = languageItems();
+    if (index >= items.size()) return;
+    modTraducir::CurrentLanguage = items[index]->caption();
+    // Entries 4 and 1 of the string store: the language's key and value name.
+    modTraducir::SwitchLanguage(4, 1, items);
 }
 
 void frmPpal::mnuSalir_Click() {

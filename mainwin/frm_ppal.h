@@ -106,6 +106,9 @@ public:
     void cmdCerrar_Click() { mnuSalir_Click(); }
     void mnuSTSalir_Click() { mnuSalir_Click(); }
     void mnuSTMostrarPpal_Click();
+    void mmnuLenguasDisponibles_Click(std::size_t index);
+    // The language menu's items: the designed "English" and one per installed language.
+    std::vector<ui::MenuItem*> languageItems();
 
 protected:
     void Form_Load() override;
@@ -123,6 +126,7 @@ private:
     bool showMatching(const std::function<bool(const ui::ListItem&)>& pick);
     void restoreTrayAreaIfEmpty();
     bool popUpTickRunning_ = false;
+    std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
 };
 
 }  // namespace kvr
