@@ -1,0 +1,65 @@
+// The program in another language: the main window's texts and what the engine writes into
+// its list come from that language's files.
+#include "kvr_e2e.h"
+#include "probe_listview.h"
+
+namespace e2e {
+namespace {
+
+class Language : public KvrTest {};
+
+TEST_F(Language, SpanishTitleMenusAndHiddenByText) {
+    const std::string spanish = "Espa\xC3\xB1ol";
+    const std::string forms = lngDir() + "\\KVR_" + spanish + ".txt";
+    const auto title = probe::languageEntry(forms, "0020");
+    const auto windowsMenu = probe::languageEntry(forms, "0026");
+    const auto byMouse = probe::languageEntry(lngDir() + "\\KVR_Esp.txt", "006");
+    ASSERT_TRUE(title && windowsMenu && byMouse) << "Spanish files incomplete in " << lngDir();
+
+    seed(kDefaults, {{"OI", "0"}, {"OO", "0"}});
+    ASSERT_TRUE(probe::regSetString("HKCU\\Software\\ORQ\\KVR\\Language", "Language", spanish));
+    auto kvr = start();
+    ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
+    HWND main = mainWindow(kvr);
+    ASSERT_TRUE(main);
+    EXPECT_EQ(probe::windowText(main), *title);
+    std::string error;
+    const auto menu = probe::menuBarItems(main, &error);
+    ASSERT_FALSE(menu.empty()) << error;
+    EXPECT_EQ(menu.front().text, *windowsMenu);
+
+    HWND target = probe::createWindow("KvrE2eSpanish", "Ventana secreta");
+    MoveWindow(target, 40, 40, 300, 200, TRUE);
+    probe::pump(200);
+    ASSERT_TRUE(probe::moveMouseOver(target));
+    ASSERT_TRUE(probe::pressKey(16, 120));
+    const DWORD start = GetTickCount();
+    while (probe::isVisible(target) && GetTickCount() - start < 5000) {
+        probe::pump();
+        Sleep(1);
+    }
+    ASSERT_FALSE(probe::isVisible(target));
+    const auto rows = probe::listViewRows(probe::findListView(main), 3);
+    ASSERT_TRUE(rows) << "the main window's list could not be read";
+    ASSERT_EQ(rows->size(), 1u);
+    EXPECT_EQ((*rows)[0], (std::vector<std::string>{"Ventana secreta", "KvrE2eSpanish",
+                                                    probe::splitParts(*byMouse)[0]}));
+    screenshot("spanish");
+
+    const auto exit = probe::languageEntry(forms, "0051");
+    ASSERT_TRUE(exit);
+    const auto id = probe::findMenuCommand(main, *exit, &error);
+    ASSERT_TRUE(id) << "no Spanish exit command " << probe::quote(*exit) << ": " << error;
+    ASSERT_TRUE(probe::postMenuCommand(main, *id));
+    const DWORD stop = GetTickCount();
+    while (kvr.running() && GetTickCount() - stop < kEndTimeoutMs) {
+        probe::pump();
+        Sleep(1);
+    }
+    EXPECT_FALSE(kvr.running());
+    EXPECT_TRUE(probe::isVisible(target));
+    DestroyWindow(target);
+}
+
+}  // namespace
+}  // namespace e2e
