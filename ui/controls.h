@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,42 +10,68 @@
 
 namespace kvr::ui {
 
+enum class Alignment { Left, Right, Center };
+
 class Label : public Control {
 public:
     Label(Form& form, std::string name, std::string caption, Rect rect = {})
-        : Control(form, Kind::Label, std::move(name), std::move(caption), rect) {}
+        : Control(form, Kind::Label, std::move(name), std::move(caption), rect) {
+        realize();
+    }
+    // A transparent label shows what lies behind it (BackStyle 0).
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool transparent);
+    Alignment alignment() const { return alignment_; }
+    void setAlignment(Alignment alignment);
+
+private:
+    bool transparent_ = false;
+    Alignment alignment_ = Alignment::Left;
 };
 
 class CommandButton : public Control {
 public:
     CommandButton(Form& form, std::string name, std::string caption, Rect rect = {})
-        : Control(form, Kind::CommandButton, std::move(name), std::move(caption), rect) {}
+        : Control(form, Kind::CommandButton, std::move(name), std::move(caption), rect) {
+        realize();
+    }
 };
 
 class Frame : public Control {
 public:
     Frame(Form& form, std::string name, std::string caption, Rect rect = {})
-        : Control(form, Kind::Frame, std::move(name), std::move(caption), rect) {}
+        : Control(form, Kind::Frame, std::move(name), std::move(caption), rect) {
+        realize();
+    }
 };
 
-// Value is 0 (unchecked) or 1 (checked), as check boxes hold it.
+// Value is 0 (unchecked) or 1 (checked), as check boxes hold it. A change of value, in code
+// or by the user, raises onClick, as it does in the designer's runtime.
 class CheckBox : public Control {
 public:
     CheckBox(Form& form, std::string name, std::string caption, Rect rect = {})
-        : Control(form, Kind::CheckBox, std::move(name), std::move(caption), rect) {}
+        : Control(form, Kind::CheckBox, std::move(name), std::move(caption), rect) {
+        realize();
+    }
     int value() const { return value_; }
     void setValue(int value);
+    void click() override;
 
 private:
     int value_ = 0;
 };
 
+// Selecting one (value true) clears the other option buttons of the same form and container
+// and raises onClick; clearing raises nothing.
 class OptionButton : public Control {
 public:
     OptionButton(Form& form, std::string name, std::string caption, Rect rect = {})
-        : Control(form, Kind::OptionButton, std::move(name), std::move(caption), rect) {}
+        : Control(form, Kind::OptionButton, std::move(name), std::move(caption), rect) {
+        realize();
+    }
     bool value() const { return value_; }
     void setValue(bool value);
+    void click() override;
 
 private:
     bool value_ = false;
@@ -53,9 +80,13 @@ private:
 class TextBox : public Control {
 public:
     TextBox(Form& form, std::string name, std::string text, Rect rect = {})
-        : Control(form, Kind::TextBox, std::move(name), {}, rect), text_(std::move(text)) {}
+        : Control(form, Kind::TextBox, std::move(name), {}, rect), text_(std::move(text)) {
+        realize();
+    }
     const std::string& text() const { return text_; }
+    // Raises onChange when the text differs.
     void setText(std::string text);
+    std::function<void()> onChange;
 
 private:
     std::string text_;
@@ -64,11 +95,14 @@ private:
 class ComboBox : public Control {
 public:
     ComboBox(Form& form, std::string name, Rect rect = {})
-        : Control(form, Kind::ComboBox, std::move(name), {}, rect) {}
+        : Control(form, Kind::ComboBox, std::move(name), {}, rect) {
+        realize();
+    }
     const std::vector<std::string>& items() const { return items_; }
     void addItem(std::string item);
     void clear();
     int listIndex() const { return listIndex_; }  // -1 = none
+    // Out-of-range indexes are ignored; a change raises onClick.
     void setListIndex(int index);
 
 private:
@@ -80,12 +114,17 @@ private:
 class ImageList : public Control {
 public:
     ImageList(Form& form, std::string name, int size = 16)
-        : Control(form, Kind::ImageList, std::move(name)), size_(size) {}
+        : Control(form, Kind::ImageList, std::move(name)), size_(size) {
+        realize();
+    }
+    // Controls of the form that show it forget it.
+    ~ImageList() override;
     int imageSize() const { return size_; }
-    // 32-bit BGRA pixels, size x size, top row first.
+    // 32-bit BGRA pixels, size x size, top row first. Alpha 0 is transparent, unless every
+    // pixel has alpha 0: then the image has no alpha and is opaque.
     using Pixels = std::vector<std::uint32_t>;
     const std::vector<Pixels>& images() const { return images_; }
-    // Returns the new image's 1-based index.
+    // Returns the new image's 1-based index. Short or long pixel data is cut or padded.
     int add(Pixels pixels);
 
 private:
@@ -93,16 +132,42 @@ private:
     std::vector<Pixels> images_;
 };
 
-class PictureBox : public Control {
-public:
-    PictureBox(Form& form, std::string name, Rect rect = {})
-        : Control(form, Kind::PictureBox, std::move(name), {}, rect) {}
+// A bitmap: pixels as an image list holds them, or a bitmap resource of the executable.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;  // BGRA, width x height, top row first
+    int resource = 0;                   // used when there are no pixels; 0 = none
 };
 
-class Image : public Control {
+// What picture boxes and images share: a picture, stretched over the control.
+class PictureControl : public Control {
+public:
+    const Picture& picture() const { return picture_; }
+    void setPicture(Picture picture);
+
+protected:
+    PictureControl(Form& form, Kind kind, std::string name, Rect rect)
+        : Control(form, kind, std::move(name), {}, rect) {}
+
+private:
+    Picture picture_;
+};
+
+class PictureBox : public PictureControl {
+public:
+    PictureBox(Form& form, std::string name, Rect rect = {})
+        : PictureControl(form, Kind::PictureBox, std::move(name), rect) {
+        realize();
+    }
+};
+
+class Image : public PictureControl {
 public:
     Image(Form& form, std::string name, Rect rect = {})
-        : Control(form, Kind::Image, std::move(name), {}, rect) {}
+        : PictureControl(form, Kind::Image, std::move(name), rect) {
+        realize();
+    }
 };
 
 // Fires onTimer every interval while enabled (Control::enabled).
@@ -112,7 +177,7 @@ public:
     int interval() const { return interval_; }
     void setInterval(int ms);
     std::function<void()> onTimer;
-    // Raises one tick as the system would: only an enabled timer fires.
+    // Raises one tick as the system would: only an enabled timer with an interval fires.
     void tick();
 
 private:
@@ -121,10 +186,13 @@ private:
 
 class MenuItem : public Control {
 public:
-    // parent == nullptr: an item of the menu bar.
+    // parent == nullptr: an item of the menu bar. A parent outlives its children.
     MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent = nullptr);
+    ~MenuItem() override;
     MenuItem* parent() const { return parent_; }
     const std::vector<MenuItem*>& children() const { return children_; }
+    // Position among the parent's children (or among the form's top-level items), from 0.
+    int menuIndex() const;
     bool checked() const { return checked_; }
     void setChecked(bool checked);
     bool separator() const { return caption() == "-"; }
@@ -148,35 +216,60 @@ enum class SortOrder { Ascending, Descending };
 class ListView : public Control {
 public:
     ListView(Form& form, std::string name, std::vector<std::string> columns, Rect rect = {})
-        : Control(form, Kind::ListView, std::move(name), {}, rect), columns_(std::move(columns)) {}
+        : Control(form, Kind::ListView, std::move(name), {}, rect),
+          columns_(std::move(columns)),
+          widths_(columns_.size(), kDefaultColumnWidth) {
+        realize();
+    }
+
+    static constexpr int kDefaultColumnWidth = 100;  // pixels
 
     const std::vector<std::string>& columns() const { return columns_; }
+    // An index past the last column is ignored.
     void setColumn(std::size_t index, std::string text);
+    int columnWidth(std::size_t index) const;
+    void setColumnWidth(std::size_t index, int pixels);
 
     const std::vector<ListItem>& items() const { return items_; }
     std::size_t count() const { return items_.size(); }
+    // While sorted(), the item goes where the order puts it, after the items that compare equal.
     void add(ListItem item);
-    void remove(std::size_t index);  // 0-based
+    void remove(std::size_t index);  // 0-based; out of range is ignored
     void clear();
+    // Selecting makes the item the current (focused) one.
     void setSelected(std::size_t index, bool selected);
-    // Index of the focused/selected item, -1 = none.
+    // The current item if it is selected, else the first selected item, -1 = none.
     int selectedIndex() const;
 
     ImageList* smallIcons = nullptr;
+    // Read when the real control is created.
+    bool multiSelect = true;
+    bool fullRowSelect = true;
 
+    // Sorting compares the texts of the sort key's column without regard to case: column 0 is
+    // the item's text, column k > 0 its subItems[k-1]. Items that compare equal keep their order.
     bool sorted() const { return sorted_; }
     int sortKey() const { return sortKey_; }
     SortOrder sortOrder() const { return sortOrder_; }
     void sortBy(int column, SortOrder order);
+    void setSorted(bool sorted);
+    void setSortOrder(SortOrder order);
 
+    // column is 0-based, as sortBy takes it.
     std::function<void(int column)> onColumnClick;
     std::function<void()> onDblClick;
 
+    // Called by the backend when the user changed the selection; does not notify the peer.
+    void userSelected(std::size_t index, bool selected, bool focused);
+
 private:
     void applySort();
+    bool before(const ListItem& a, const ListItem& b) const;
 
     std::vector<std::string> columns_;
+    std::vector<int> widths_;
     std::vector<ListItem> items_;
+    int current_ = -1;
     bool sorted_ = false;
     int sortKey_ = 0;
     SortOrder sortOrder_ = SortOrder::Ascending;
@@ -192,7 +285,9 @@ struct TreeNode {
 class TreeView : public Control {
 public:
     TreeView(Form& form, std::string name, Rect rect = {})
-        : Control(form, Kind::TreeView, std::move(name), {}, rect) {}
+        : Control(form, Kind::TreeView, std::move(name), {}, rect) {
+        realize();
+    }
     const std::vector<TreeNode>& nodes() const { return nodes_; }
     int add(TreeNode node);
     void clear();
@@ -213,10 +308,13 @@ struct Tab {
 class TabStrip : public Control {
 public:
     TabStrip(Form& form, std::string name, std::vector<Tab> tabs, Rect rect = {})
-        : Control(form, Kind::TabStrip, std::move(name), {}, rect), tabs_(std::move(tabs)) {}
+        : Control(form, Kind::TabStrip, std::move(name), {}, rect), tabs_(std::move(tabs)) {
+        realize();
+    }
     const std::vector<Tab>& tabs() const { return tabs_; }
     void setTab(std::size_t index, Tab tab);
-    int selectedIndex() const { return selected_; }
+    int selectedIndex() const { return selected_; }  // 0-based
+    // Out-of-range indexes are ignored; a change raises onClickTab.
     void select(int index);
     std::function<void()> onClickTab;
 
@@ -228,7 +326,7 @@ private:
 struct ToolButton {
     std::string key;
     std::string toolTip;
-    int image = 0;            // 1-based index into the toolbar's image list
+    int image = 0;  // 1-based index into the toolbar's image list
     bool separator = false;
     bool enabled = true;
 };
@@ -236,12 +334,15 @@ struct ToolButton {
 class Toolbar : public Control {
 public:
     Toolbar(Form& form, std::string name, std::vector<ToolButton> buttons, Rect rect = {})
-        : Control(form, Kind::Toolbar, std::move(name), {}, rect), buttons_(std::move(buttons)) {}
+        : Control(form, Kind::Toolbar, std::move(name), {}, rect), buttons_(std::move(buttons)) {
+        realize();
+    }
     const std::vector<ToolButton>& buttons() const { return buttons_; }
     void setButton(std::size_t index, ToolButton button);
     ImageList* images = nullptr;
     std::function<void(const ToolButton&)> onButtonClick;
-    // Raises a click on the button with that key, as the user would.
+    // Raises a click on the button with that key, as the user would: only an enabled button
+    // of an enabled toolbar responds, separators never.
     void press(const std::string& key);
 
 private:

@@ -64,10 +64,13 @@ enum class Change {
     Sort,
     Interval,
     Image,
+    WindowState,
+    Style,  // look fixed at design time but changeable: alignment, background
 };
 
 class Form;
 class Control;
+class MenuItem;
 
 class ControlPeer {
 public:
@@ -83,6 +86,10 @@ public:
     virtual std::unique_ptr<ControlPeer> createPeer(Control& control) = 0;
     // Moves the window to the top of the z-order (ZOrder 0).
     virtual void bringToTop() = 0;
+    // Shows the children of menu at the mouse pointer and runs the chosen item's click.
+    virtual void popupMenu(MenuItem& menu) {}
+    // Processes messages until the window is hidden or gone; owner is disabled meanwhile.
+    virtual void runModal(Form* owner) {}
 };
 
 class Backend {
@@ -94,6 +101,9 @@ public:
 // The program-wide backend; null in tests, which then work on state alone.
 void setBackend(Backend* backend);
 Backend* backend();
+
+// The forms loaded now, in load order (the Forms collection).
+std::vector<Form*> loadedForms();
 
 class Control {
 public:
@@ -122,9 +132,16 @@ public:
     // Spare text property; the translation keeps a control's code here.
     std::string tag;
 
+    // The frame or picture box that holds the control (positions are relative to it and option
+    // buttons are exclusive within it); null = the form. Set before the form loads.
+    Control* container = nullptr;
+    // Index within a control array (several controls of one name), -1 = not in an array.
+    int index = -1;
+
     std::function<void()> onClick;
-    // Raises the click as a user would: only an enabled control responds.
-    void click();
+    // Raises the click as a user would: only an enabled control responds. A check box toggles
+    // and an option button selects itself, which raises the click through their value.
+    virtual void click();
 
     ControlPeer* peer() const { return peer_.get(); }
     void attach(std::unique_ptr<ControlPeer> peer) { peer_ = std::move(peer); }
@@ -132,8 +149,15 @@ public:
 
 protected:
     void notify(Change what);
+    // Calls onClick whatever the enabled state, as a change of value made in code does.
+    void raiseClick();
+    // Gives a control made after its form loaded its real counterpart. Called at the end of
+    // the constructors of the concrete controls, when the object is complete.
+    void realize();
 
 private:
+    friend class Form;
+
     Form& form_;
     Kind kind_;
     std::string name_;
@@ -151,11 +175,14 @@ enum class WindowState { Normal, Minimized, Maximized };
 // Why a form is asked to close (QueryUnload's UnloadMode).
 enum class UnloadMode { ControlMenu, Code, WindowsSession, TaskManager };
 
+enum class BorderStyle { None, FixedSingle, Sizable, FixedDialog, FixedToolWindow };
+
 class Form {
 public:
     Form(std::string name, std::string caption, Rect rect);
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
+    // A form destroyed while loaded loses its window without Form_Unload: unload it first.
     virtual ~Form();
 
     const std::string& name() const { return name_; }
@@ -163,24 +190,42 @@ public:
     void setCaption(std::string caption);
     std::string tag;
 
+    // Read when the window is created (load); later changes have no effect on it.
+    BorderStyle borderStyle = BorderStyle::Sizable;
+    bool minButton = true;
+    bool maxButton = true;
+    bool showInTaskbar = true;
+
     const std::vector<Control*>& controls() const { return controls_; }
     Control* find(const std::string& name) const;
+    Control* find(const std::string& name, int index) const;
 
+    // The outer window in screen pixels.
     const Rect& rect() const { return rect_; }
     void setRect(Rect rect);
     bool visible() const { return visible_; }
     WindowState windowState() const { return state_; }
+    // Form_Resize comes as a real window reports resizing: on the first show after load, on a
+    // change of size of a loaded form, and on a change of state while visible (a hidden window
+    // takes its state, and reports it, when shown). With a backend the window itself reports.
     void setWindowState(WindowState state);
 
     bool loaded() const { return loaded_; }
     // Creates the window (through the backend, when there is one) and runs Form_Load.
     void load();
+    // Loads the form first when needed.
     void show();
     void hide();
+    // Shows the form and, with a backend, returns only when it is hidden or unloaded; owner
+    // takes no input meanwhile. Without a backend it returns at once, the form visible.
+    void showModal(Form* owner = nullptr);
     void bringToTop();
     // Asks Form_QueryUnload; unless cancelled, runs Form_Unload and destroys the window.
-    // Returns false when cancelled.
+    // Returns false when cancelled. A call while an unload is under way does nothing.
+    // Controls keep their state: construct a new form object for a fresh design state.
     bool unload(UnloadMode mode = UnloadMode::Code);
+    // Shows menu's children as a popup menu at the mouse pointer (PopupMenu).
+    void popupMenu(MenuItem& menu);
 
     // 0 until loaded with a backend; tests may give one to stand for the window.
     Hwnd hWnd() const;
@@ -190,6 +235,7 @@ public:
 
     // Called by the backend when the user or the system acts on the window.
     void userResized(Rect rect, WindowState state);
+    void userMoved(Rect rect);
 
 protected:
     virtual void Form_Load() {}
@@ -210,7 +256,12 @@ private:
     bool visible_ = false;
     bool loaded_ = false;
     bool unloading_ = false;
+    bool tearingDown_ = false;  // peers going: what the window reports no longer matters
     WindowState state_ = WindowState::Normal;
+    // Without a backend: whether the form was shown since load, and the state it was last
+    // shown in, so that resizes come when a real window's would.
+    bool shownSinceLoad_ = false;
+    WindowState shownState_ = WindowState::Normal;
     Hwnd testHandle_ = 0;
     std::vector<Control*> controls_;
     std::unique_ptr<FormPeer> peer_;

@@ -1,0 +1,362 @@
+#include "ui/controls.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace kvr::ui {
+
+namespace {
+
+char fold(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Case-insensitive for ASCII letters; other bytes compare as they are.
+int compareNoCase(const std::string& a, const std::string& b) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto x = static_cast<unsigned char>(fold(a[i]));
+        const auto y = static_cast<unsigned char>(fold(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+const std::string& columnText(const ListItem& item, int column) {
+    static const std::string empty;
+    if (column <= 0) return item.text;
+    const auto sub = static_cast<std::size_t>(column - 1);
+    return sub < item.subItems.size() ? item.subItems[sub] : empty;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+void Label::setTransparent(bool transparent) {
+    if (transparent == transparent_) return;
+    transparent_ = transparent;
+    notify(Change::Style);
+}
+
+void Label::setAlignment(Alignment alignment) {
+    if (alignment == alignment_) return;
+    alignment_ = alignment;
+    notify(Change::Style);
+}
+
+void CheckBox::setValue(int value) {
+    if (value == value_) return;
+    value_ = value;
+    notify(Change::Checked);
+    raiseClick();
+}
+
+void CheckBox::click() {
+    if (enabled()) setValue(value_ == 1 ? 0 : 1);
+}
+
+void OptionButton::setValue(bool value) {
+    if (value == value_) return;
+    if (value) {
+        for (Control* other : form().controls()) {
+            if (other == this || other->kind() != Kind::OptionButton) continue;
+            if (other->container != container) continue;
+            auto* option = static_cast<OptionButton*>(other);
+            if (option->value_) {
+                option->value_ = false;
+                option->notify(Change::Checked);
+            }
+        }
+    }
+    value_ = value;
+    notify(Change::Checked);
+    if (value_) raiseClick();
+}
+
+void OptionButton::click() {
+    if (enabled()) setValue(true);
+}
+
+void TextBox::setText(std::string text) {
+    if (text == text_) return;
+    text_ = std::move(text);
+    notify(Change::Text);
+    if (onChange) {
+        auto handler = onChange;
+        handler();
+    }
+}
+
+void ComboBox::addItem(std::string item) {
+    items_.push_back(std::move(item));
+    notify(Change::Items);
+}
+
+void ComboBox::clear() {
+    items_.clear();
+    listIndex_ = -1;
+    notify(Change::Items);
+}
+
+void ComboBox::setListIndex(int index) {
+    if (index < -1 || index >= static_cast<int>(items_.size()) || index == listIndex_) return;
+    listIndex_ = index;
+    notify(Change::Selection);
+    raiseClick();
+}
+
+ImageList::~ImageList() {
+    for (Control* control : form().controls()) {
+        if (control->kind() == Kind::ListView) {
+            auto* list = static_cast<ListView*>(control);
+            if (list->smallIcons == this) list->smallIcons = nullptr;
+        } else if (control->kind() == Kind::Toolbar) {
+            auto* bar = static_cast<Toolbar*>(control);
+            if (bar->images == this) bar->images = nullptr;
+        }
+    }
+}
+
+int ImageList::add(Pixels pixels) {
+    pixels.resize(static_cast<std::size_t>(size_) * static_cast<std::size_t>(size_), 0);
+    images_.push_back(std::move(pixels));
+    notify(Change::Items);
+    return static_cast<int>(images_.size());
+}
+
+void PictureControl::setPicture(Picture picture) {
+    picture_ = std::move(picture);
+    notify(Change::Image);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Timer::Timer(Form& form, std::string name, int intervalMs, bool enabled)
+    : Control(form, Kind::Timer, std::move(name)), interval_(intervalMs) {
+    setEnabled(enabled);
+    realize();
+}
+
+void Timer::setInterval(int ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    notify(Change::Interval);
+}
+
+void Timer::tick() {
+    if (!enabled() || interval_ <= 0 || !onTimer) return;
+    auto handler = onTimer;
+    handler();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+MenuItem::MenuItem(Form& form, std::string name, std::string caption, MenuItem* parent)
+    : Control(form, Kind::MenuItem, std::move(name), std::move(caption)), parent_(parent) {
+    if (parent_) parent_->children_.push_back(this);
+    realize();
+}
+
+MenuItem::~MenuItem() {
+    // The real item leaves its menu while this object can still say where it sits.
+    detach();
+    if (parent_) {
+        auto& siblings = parent_->children_;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    for (MenuItem* child : children_) child->parent_ = nullptr;
+}
+
+int MenuItem::menuIndex() const {
+    if (parent_) {
+        const auto& siblings = parent_->children_;
+        const auto it = std::find(siblings.begin(), siblings.end(), this);
+        return it == siblings.end() ? -1 : static_cast<int>(it - siblings.begin());
+    }
+    int position = 0;
+    for (Control* control : form().controls()) {
+        if (control->kind() != Kind::MenuItem) continue;
+        const auto* item = static_cast<const MenuItem*>(control);
+        if (item == this) return position;
+        if (!item->parent_) ++position;
+    }
+    return -1;
+}
+
+void MenuItem::setChecked(bool checked) {
+    if (checked == checked_) return;
+    checked_ = checked;
+    notify(Change::Checked);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+void ListView::setColumn(std::size_t index, std::string text) {
+    if (index >= columns_.size()) return;
+    columns_[index] = std::move(text);
+    notify(Change::Columns);
+}
+
+int ListView::columnWidth(std::size_t index) const {
+    return index < widths_.size() ? widths_[index] : 0;
+}
+
+void ListView::setColumnWidth(std::size_t index, int pixels) {
+    if (index >= widths_.size()) return;
+    widths_[index] = pixels;
+    notify(Change::Columns);
+}
+
+bool ListView::before(const ListItem& a, const ListItem& b) const {
+    const int c = compareNoCase(columnText(a, sortKey_), columnText(b, sortKey_));
+    return sortOrder_ == SortOrder::Ascending ? c < 0 : c > 0;
+}
+
+void ListView::add(ListItem item) {
+    if (!sorted_) {
+        items_.push_back(std::move(item));
+    } else {
+        const auto at =
+            std::upper_bound(items_.begin(), items_.end(), item,
+                             [this](const ListItem& a, const ListItem& b) { return before(a, b); });
+        const auto position = static_cast<int>(at - items_.begin());
+        items_.insert(at, std::move(item));
+        if (current_ >= position) ++current_;
+    }
+    notify(Change::Items);
+}
+
+void ListView::remove(std::size_t index) {
+    if (index >= items_.size()) return;
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index));
+    const int removed = static_cast<int>(index);
+    if (current_ == removed)
+        current_ = -1;
+    else if (current_ > removed)
+        --current_;
+    notify(Change::Items);
+}
+
+void ListView::clear() {
+    items_.clear();
+    current_ = -1;
+    notify(Change::Items);
+}
+
+void ListView::setSelected(std::size_t index, bool selected) {
+    if (index >= items_.size()) return;
+    items_[index].selected = selected;
+    if (selected) current_ = static_cast<int>(index);
+    notify(Change::Selection);
+}
+
+void ListView::userSelected(std::size_t index, bool selected, bool focused) {
+    if (index >= items_.size()) return;
+    items_[index].selected = selected;
+    if (focused) current_ = static_cast<int>(index);
+}
+
+int ListView::selectedIndex() const {
+    if (current_ >= 0 && current_ < static_cast<int>(items_.size()) &&
+        items_[static_cast<std::size_t>(current_)].selected)
+        return current_;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].selected) return static_cast<int>(i);
+    return -1;
+}
+
+void ListView::applySort() {
+    std::vector<std::size_t> order(items_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [this](std::size_t a, std::size_t b) { return before(items_[a], items_[b]); });
+    std::vector<ListItem> sortedItems;
+    sortedItems.reserve(items_.size());
+    int newCurrent = -1;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (static_cast<int>(order[i]) == current_) newCurrent = static_cast<int>(i);
+        sortedItems.push_back(std::move(items_[order[i]]));
+    }
+    items_ = std::move(sortedItems);
+    current_ = newCurrent;
+}
+
+void ListView::sortBy(int column, SortOrder order) {
+    sorted_ = true;
+    sortKey_ = column;
+    sortOrder_ = order;
+    applySort();
+    notify(Change::Sort);
+}
+
+void ListView::setSorted(bool sorted) {
+    if (sorted == sorted_) return;
+    sorted_ = sorted;
+    if (sorted_) applySort();
+    notify(Change::Sort);
+}
+
+void ListView::setSortOrder(SortOrder order) {
+    if (order == sortOrder_) return;
+    sortOrder_ = order;
+    if (sorted_) applySort();
+    notify(Change::Sort);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+int TreeView::add(TreeNode node) {
+    nodes_.push_back(std::move(node));
+    notify(Change::Items);
+    return static_cast<int>(nodes_.size()) - 1;
+}
+
+void TreeView::clear() {
+    nodes_.clear();
+    selected_ = -1;
+    notify(Change::Items);
+}
+
+void TreeView::setSelectedIndex(int index) {
+    if (index < -1 || index >= static_cast<int>(nodes_.size()) || index == selected_) return;
+    selected_ = index;
+    notify(Change::Selection);
+}
+
+void TabStrip::setTab(std::size_t index, Tab tab) {
+    if (index >= tabs_.size()) return;
+    tabs_[index] = std::move(tab);
+    notify(Change::Items);
+}
+
+void TabStrip::select(int index) {
+    if (index < 0 || index >= static_cast<int>(tabs_.size()) || index == selected_) return;
+    selected_ = index;
+    notify(Change::Selection);
+    if (onClickTab) {
+        auto handler = onClickTab;
+        handler();
+    }
+}
+
+void Toolbar::setButton(std::size_t index, ToolButton button) {
+    if (index >= buttons_.size()) return;
+    buttons_[index] = std::move(button);
+    notify(Change::Items);
+}
+
+void Toolbar::press(const std::string& key) {
+    if (!enabled() || !onButtonClick) return;
+    for (const ToolButton& button : buttons_) {
+        if (button.key != key) continue;
+        if (button.separator || !button.enabled) return;
+        // Copies: the handler may change the buttons or destroy the toolbar.
+        const ToolButton pressed = button;
+        auto handler = onButtonClick;
+        handler(pressed);
+        return;
+    }
+}
+
+}  // namespace kvr::ui

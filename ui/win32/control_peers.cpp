@@ -1,0 +1,376 @@
+#include <vector>
+
+#include "platform/win32/text.h"
+#include "ui/win32/peers.h"
+
+namespace kvr::ui::win32 {
+
+// ---------------------------------------------------------------------------------------------
+// GDI
+
+HFONT createFont(const Font& font, HWND reference) {
+    HDC dc = GetDC(reference);
+    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
+    if (dc) ReleaseDC(reference, dc);
+    LOGFONTW description{};
+    description.lfHeight = -MulDiv(font.points, dpi, 72);
+    description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
+    description.lfCharSet = DEFAULT_CHARSET;
+    const std::wstring face = toWide(font.name);
+    face.copy(description.lfFaceName, LF_FACESIZE - 1);
+    return CreateFontIndirectW(&description);
+}
+
+namespace {
+
+bool hasAlpha(const std::uint32_t* pixels, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (pixels[i] >> 24) return true;
+    return false;
+}
+
+// Monochrome, a set bit where the image is transparent.
+HBITMAP createMask(int size, const std::uint32_t* pixels, bool alpha) {
+    const int stride = ((size + 15) / 16) * 2;
+    std::vector<BYTE> bits(static_cast<std::size_t>(stride) * static_cast<std::size_t>(size), 0);
+    if (alpha) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if ((pixels[y * size + x] >> 24) < 128)
+                    bits[static_cast<std::size_t>(y * stride + x / 8)] |=
+                        static_cast<BYTE>(0x80 >> (x % 8));
+    }
+    return CreateBitmap(size, size, 1, 1, bits.data());
+}
+
+}  // namespace
+
+HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels) {
+    if (width <= 0 || height <= 0) return nullptr;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bitmap || !bits) return bitmap;
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    auto* out = static_cast<std::uint32_t*>(bits);
+    const bool alpha = hasAlpha(pixels, count);
+    for (std::size_t i = 0; i < count; ++i) out[i] = alpha ? pixels[i] : (pixels[i] | 0xFF000000u);
+    GdiFlush();
+    return bitmap;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Child windows
+
+WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* className, DWORD style,
+                       DWORD exStyle) {
+    style |= WS_CHILD;
+    if (control.visible()) style |= WS_VISIBLE;
+    if (!control.enabled()) style |= WS_DISABLED;
+    const Rect& r = control.rect();
+    HWND parent = owner.parentFor(control);
+    hwnd_ = CreateWindowExW(exStyle, className, toWide(control.caption()).c_str(), style, r.left,
+                            r.top, r.width, r.height, parent,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(owner.nextId())),
+                            owner.instance(), nullptr);
+    applyFont(control.font());
+}
+
+WindowPeer::~WindowPeer() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    if (font_) DeleteObject(font_);
+}
+
+void WindowPeer::applyFont(const Font& font) {
+    if (!hwnd_) return;
+    HFONT previous = font_;
+    font_ = createFont(font, hwnd_);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    if (previous) DeleteObject(previous);
+}
+
+void WindowPeer::changed(Control& control, Change what) {
+    if (!hwnd_) return;
+    switch (what) {
+        case Change::Caption:
+            SetWindowTextW(hwnd_, toWide(control.caption()).c_str());
+            break;
+        case Change::Enabled:
+            EnableWindow(hwnd_, control.enabled());
+            break;
+        case Change::Visible:
+            ShowWindow(hwnd_, control.visible() ? SW_SHOWNA : SW_HIDE);
+            break;
+        case Change::Rect: {
+            const Rect& r = control.rect();
+            SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+            break;
+        }
+        case Change::Font:
+            applyFont(control.font());
+            break;
+        default:
+            break;
+    }
+}
+
+void WindowPeer::repaintBehind() {
+    HWND parent = GetParent(hwnd_);
+    RECT area{};
+    GetWindowRect(hwnd_, &area);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(parent, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+namespace {
+
+DWORD alignmentStyle(Alignment alignment) {
+    switch (alignment) {
+        case Alignment::Right:
+            return SS_RIGHT;
+        case Alignment::Center:
+            return SS_CENTER;
+        case Alignment::Left:
+            break;
+    }
+    return SS_LEFT;
+}
+
+class LabelPeer final : public WindowPeer {
+public:
+    LabelPeer(FormWindow& owner, Label& label)
+        : WindowPeer(owner, label, L"STATIC", SS_NOTIFY | alignmentStyle(label.alignment()), 0),
+          label_(label) {}
+
+    void changed(Control& control, Change what) override {
+        if (what == Change::Style) {
+            auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+            style = (style & ~static_cast<DWORD>(SS_TYPEMASK)) | alignmentStyle(label_.alignment());
+            SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(style));
+            repaintBehind();
+            return;
+        }
+        WindowPeer::changed(control, what);
+        // The old text of a see-through label stays unless what lies behind is painted again.
+        if (what == Change::Caption && label_.transparent()) repaintBehind();
+    }
+
+    void command(WORD code) override {
+        if (code == STN_CLICKED) label_.click();
+    }
+
+    HBRUSH colorStatic(HDC dc) override {
+        if (!label_.transparent()) return nullptr;
+        SetBkMode(dc, TRANSPARENT);
+        return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    }
+
+private:
+    Label& label_;
+};
+
+class ButtonPeer final : public WindowPeer {
+public:
+    ButtonPeer(FormWindow& owner, Control& control, DWORD style)
+        : WindowPeer(owner, control, L"BUTTON", style, 0), control_(control) {}
+
+    void command(WORD code) override {
+        if (code == BN_CLICKED && control_.kind() == Kind::CommandButton) control_.click();
+    }
+
+private:
+    Control& control_;
+};
+
+// The picture is stretched over the control; its bitmap lives as long as the peer shows it.
+class PicturePeer final : public WindowPeer {
+public:
+    PicturePeer(FormWindow& owner, PictureControl& control)
+        : WindowPeer(owner, control, L"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0),
+          control_(control),
+          instance_(owner.instance()) {
+        showPicture();
+    }
+
+    ~PicturePeer() override {
+        if (hwnd_) DestroyWindow(hwnd_);
+        hwnd_ = nullptr;
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+
+    void changed(Control& control, Change what) override {
+        if (what == Change::Image)
+            showPicture();
+        else
+            WindowPeer::changed(control, what);
+    }
+
+    void command(WORD code) override {
+        if (code == STN_CLICKED) control_.click();
+    }
+
+private:
+    void showPicture() {
+        if (!hwnd_) return;
+        const Picture& picture = control_.picture();
+        HBITMAP bitmap = nullptr;
+        const auto count =
+            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+        if (count > 0 && picture.pixels.size() >= count)
+            bitmap = createBitmap(picture.width, picture.height, picture.pixels.data());
+        else if (picture.resource)
+            bitmap = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(picture.resource),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        auto previous = reinterpret_cast<HBITMAP>(
+            SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
+        // A static control of version 6 may show a copy of a bitmap with alpha; the copy is
+        // its to give back and ours to delete.
+        if (previous && previous != bitmap_) DeleteObject(previous);
+        if (bitmap_) DeleteObject(bitmap_);
+        bitmap_ = bitmap;
+        // The control sizes itself to a new bitmap; the design says its size.
+        const Rect& r = control_.rect();
+        SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    PictureControl& control_;
+    HINSTANCE instance_;
+    HBITMAP bitmap_ = nullptr;
+};
+
+class TimerPeer final : public Peer {
+public:
+    TimerPeer(FormWindow& owner, Timer& timer)
+        : window_(owner.hwnd()), id_(owner.nextId()), timer_(timer) {
+        apply();
+    }
+    ~TimerPeer() override { KillTimer(window_, id_); }
+
+    void changed(Control& control, Change what) override {
+        if (what == Change::Enabled || what == Change::Interval) apply();
+    }
+    UINT_PTR timerId() const override { return id_; }
+    void timer() override { timer_.tick(); }
+
+private:
+    void apply() {
+        // SetTimer on a running id restarts it with the new interval.
+        if (timer_.enabled() && timer_.interval() > 0)
+            SetTimer(window_, id_, static_cast<UINT>(timer_.interval()), nullptr);
+        else
+            KillTimer(window_, id_);
+    }
+
+    HWND window_;
+    UINT_PTR id_;
+    Timer& timer_;
+};
+
+}  // namespace
+
+std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control) {
+    switch (control.kind()) {
+        case Kind::Label:
+            return std::make_unique<LabelPeer>(owner, static_cast<Label&>(control));
+        case Kind::CommandButton:
+            return std::make_unique<ButtonPeer>(owner, control, BS_PUSHBUTTON | WS_TABSTOP);
+        case Kind::Frame:
+            return std::make_unique<ButtonPeer>(owner, control, BS_GROUPBOX);
+        case Kind::PictureBox:
+        case Kind::Image:
+            return std::make_unique<PicturePeer>(owner, static_cast<PictureControl&>(control));
+        default:
+            return nullptr;
+    }
+}
+
+std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer) {
+    return std::make_unique<TimerPeer>(owner, timer);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Image lists
+
+ImageListPeer::ImageListPeer(FormWindow& owner, ImageList& list)
+    : owner_(owner),
+      images_(ImageList_Create(list.imageSize(), list.imageSize(), ILC_COLOR32 | ILC_MASK,
+                               static_cast<int>(list.images().size()), 8)) {
+    addMissing(list);
+}
+
+ImageListPeer::~ImageListPeer() {
+    if (!images_) return;
+    // Controls share the list rather than own it; one that outlives it must let go first.
+    owner_.forgetImages(images_);
+    ImageList_Destroy(images_);
+}
+
+void ImageListPeer::changed(Control& control, Change what) {
+    if (what == Change::Items) addMissing(static_cast<ImageList&>(control));
+}
+
+void ImageListPeer::addMissing(const ImageList& list) {
+    if (!images_) return;
+    const int size = list.imageSize();
+    const auto& images = list.images();
+    for (auto i = static_cast<std::size_t>(ImageList_GetImageCount(images_)); i < images.size();
+         ++i) {
+        const std::uint32_t* pixels = images[i].data();
+        const bool alpha =
+            hasAlpha(pixels, static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+        HBITMAP color = createBitmap(size, size, pixels);
+        HBITMAP mask = createMask(size, pixels, alpha);
+        ImageList_Add(images_, color, mask);
+        if (color) DeleteObject(color);
+        if (mask) DeleteObject(mask);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Menus
+
+MenuPeer::MenuPeer(FormWindow& owner, MenuItem& item)
+    : owner_(owner), item_(item), id_(owner.nextId()) {
+    owner_.rebuildMenu(item_.parent(), &item_, this);
+    // An item that gains its first child after load turns into a submenu in its own menu.
+    if (owner_.form().loaded() && item_.parent())
+        owner_.rebuildMenu(item_.parent()->parent(), &item_, this);
+}
+
+MenuPeer::~MenuPeer() {
+    // The item (still whole: its destructor detaches first) no longer holds this peer, so the
+    // rebuild leaves it out.
+    owner_.rebuildMenu(item_.parent());
+    if (submenu_) {
+        while (GetMenuItemCount(submenu_) > 0) RemoveMenu(submenu_, 0, MF_BYPOSITION);
+        DestroyMenu(submenu_);
+    }
+}
+
+void MenuPeer::changed(Control& control, Change what) {
+    switch (what) {
+        case Change::Caption:
+        case Change::Enabled:
+        case Change::Visible:
+        case Change::Checked:
+            owner_.rebuildMenu(item_.parent());
+            break;
+        default:
+            break;
+    }
+}
+
+HMENU MenuPeer::submenu() {
+    if (!submenu_) submenu_ = CreatePopupMenu();
+    return submenu_;
+}
+
+}  // namespace kvr::ui::win32

@@ -1,0 +1,151 @@
+// Inside the Win32 backend: the form's window and the counterparts of its controls. Each peer
+// holds the real object and mirrors one control's state into it; the form's window procedure
+// finds the peer a message belongs to by walking the form's controls, so nothing outlives
+// the form in a global table.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/win32/text.h"
+#include "ui/controls.h"
+#include "ui/form.h"
+
+namespace kvr::ui::win32 {
+
+using platform::win32::toWide;
+
+class FormWindow;
+class MenuPeer;
+
+// What the form's window procedure may ask of a control's counterpart.
+class Peer : public ControlPeer {
+public:
+    virtual HWND window() const { return nullptr; }
+    virtual UINT commandId() const { return 0; }
+    virtual UINT_PTR timerId() const { return 0; }
+    // WM_COMMAND from the control's window (notification code).
+    virtual void command(WORD code) {}
+    virtual bool notify(const NMHDR& header, LRESULT& result) { return false; }
+    // WM_CTLCOLORSTATIC; null = the default colours.
+    virtual HBRUSH colorStatic(HDC dc) { return nullptr; }
+    virtual void timer() {}
+    // The image list is about to go: stop showing it.
+    virtual void forgetImages(HIMAGELIST images) {}
+};
+
+class FormWindow final : public FormPeer {
+public:
+    FormWindow(Form& form, HINSTANCE instance, HICON icon);
+    ~FormWindow() override;
+
+    Hwnd handle() const override;
+    void changed(Form& form, Change what) override;
+    std::unique_ptr<ControlPeer> createPeer(Control& control) override;
+    void bringToTop() override;
+    void popupMenu(MenuItem& menu) override;
+    void runModal(Form* owner) override;
+
+    Form& form() const { return form_; }
+    HWND hwnd() const { return hwnd_; }
+    HINSTANCE instance() const { return instance_; }
+    UINT nextId() { return nextId_++; }
+    // The window a control's window goes into: its container's, else the form's.
+    HWND parentFor(const Control& control) const;
+    // Fills the menu that shows parent's children again from the state (null: the menu bar).
+    // adding: an item whose peer is being made and not attached yet.
+    void rebuildMenu(MenuItem* parent, const MenuItem* adding = nullptr,
+                     MenuPeer* addingPeer = nullptr);
+    void forgetImages(HIMAGELIST images);
+
+private:
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    template <class Predicate>
+    Peer* findPeer(Predicate matches) const;
+    void showAsState();
+    void releaseModalOwner();
+
+    Form& form_;
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HMENU bar_ = nullptr;
+    UINT nextId_ = 100;
+    HWND modalOwner_ = nullptr;
+    // Set to false when this object goes, so a handler that unloaded the form tells the
+    // window procedure still on the stack not to touch it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+class MenuPeer final : public Peer {
+public:
+    MenuPeer(FormWindow& owner, MenuItem& item);
+    ~MenuPeer() override;
+    void changed(Control& control, Change what) override;
+    UINT commandId() const override { return id_; }
+    void command(WORD) override { item_.click(); }
+    // The popup menu that holds the item's children, made on first use.
+    HMENU submenu();
+    bool hasSubmenu() const { return submenu_ != nullptr; }
+
+private:
+    FormWindow& owner_;
+    MenuItem& item_;
+    UINT id_;
+    HMENU submenu_ = nullptr;
+};
+
+class ImageListPeer final : public Peer {
+public:
+    ImageListPeer(FormWindow& owner, ImageList& list);
+    ~ImageListPeer() override;
+    void changed(Control& control, Change what) override;
+    HIMAGELIST handle() const { return images_; }
+
+private:
+    void addMissing(const ImageList& list);
+    FormWindow& owner_;
+    HIMAGELIST images_;
+};
+
+// A control that is a child window: caption, enabled, visible, position and font.
+class WindowPeer : public Peer {
+public:
+    WindowPeer(FormWindow& owner, Control& control, const wchar_t* className, DWORD style,
+               DWORD exStyle);
+    ~WindowPeer() override;
+    HWND window() const override { return hwnd_; }
+    void changed(Control& control, Change what) override;
+
+protected:
+    void applyFont(const Font& font);
+    // Paints again what lies under the control, for see-through controls.
+    void repaintBehind();
+
+    HWND hwnd_ = nullptr;
+
+private:
+    HFONT font_ = nullptr;
+};
+
+// The kinds that are child windows.
+std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control);
+std::unique_ptr<Peer> createListViewPeer(FormWindow& owner, ListView& list);
+std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer);
+
+// GDI helpers.
+HFONT createFont(const Font& font, HWND reference);
+// A top-down 32-bit DIB section; an image whose alpha is 0 everywhere comes out opaque.
+HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels);
+
+inline Hwnd toHwnd(HWND window) {
+    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+}  // namespace kvr::ui::win32
