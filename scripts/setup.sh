@@ -40,9 +40,8 @@ fi
 
 # Another apt run (an unattended one, or a colleague's) holds the lock: wait for it.
 wait_for_dpkg() {
-    local i
     command -v fuser >/dev/null || return 0
-    for i in $(seq 1 600); do
+    for _ in $(seq 1 600); do
         if ! fuser /var/lib/dpkg/lock-frontend /var/lib/dpkg/lock /var/lib/apt/lists/lock \
             >/dev/null 2>&1; then
             return 0

@@ -39,7 +39,7 @@ struct WindowInfo {
 };
 
 std::string className(HWND hwnd);
-std::string windowText(HWND hwnd);
+std::string windowText(HWND hwnd);  // WM_GETTEXT: also a control's text in another process
 DWORD processOf(HWND hwnd);
 bool isVisible(HWND hwnd);
 WindowInfo describe(HWND hwnd);
@@ -70,10 +70,15 @@ bool pressKey(int modifierVk, int vk);
 // MOD_SHIFT / MOD_CONTROL / MOD_ALT for 16 / 17 / 18, 0 for 0; nullopt for anything else.
 std::optional<UINT> modifierFlag(int modifierVk);
 // True when this process can register the combination, i.e. nobody else holds it.
+// The check itself holds the combination for a moment: a program that registers it at that
+// very moment fails and does not try again. Poll only once the program has settled
+// (waitSettled) or has ended, or poll sparingly.
 bool hotkeyFree(int modifierVk, int vk);
-// Waits until every combination is taken (true) or the timeout passes (false).
-bool waitHotkeysTaken(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs);
-bool waitHotkeysFree(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs);
+// Waits until every combination is taken (true) or the timeout passes (false), pollMs apart.
+bool waitHotkeysTaken(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs,
+                      DWORD pollMs = 1);
+bool waitHotkeysFree(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs,
+                     DWORD pollMs = 1);
 
 // ---- message boxes ----
 struct MessageBoxInfo {
@@ -91,9 +96,12 @@ struct MenuItem {
     UINT id = 0;  // 0 for separators and submenus
     int depth = 0;
 };
-std::vector<MenuItem> menuBarItems(HWND hwnd);  // the whole menu bar, depth first
+// The whole menu bar, depth first. Another process's menu is read by the agent DLL
+// (kvr_probe_agent.dll beside this executable) from inside that process.
+std::vector<MenuItem> menuBarItems(HWND hwnd, std::string* error = nullptr);
 // Matches exactly, else ignoring "&" and anything after a tab.
-std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption);
+std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption,
+                                    std::string* error = nullptr);
 bool postMenuCommand(HWND hwnd, UINT id);
 
 // ---- the program ----
@@ -103,6 +111,11 @@ inline constexpr const char* kSplashClass = "KVR_frmSplash";
 std::optional<std::string> exitCaption(const std::string& lngDir);
 // Finds the main window and posts the exit command; false when the window or item is missing.
 bool sendExitCommand(const std::string& lngDir, DWORD timeoutMs, std::string* error = nullptr);
+// Waits for the program's main window in process pid, for its thread to answer a message,
+// and then settleMs more: by then the hand-over that loaded the window (and registered the
+// hotkeys) has finished. Watching windows is passive; this is what to wait for before
+// checking hotkeys. nullptr on timeout.
+HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs = 300);
 // WM_QUERYENDSESSION then WM_ENDSESSION(TRUE), as at log-off. True when both were delivered.
 bool simulateLogoff(HWND main);
 

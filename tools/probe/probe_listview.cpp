@@ -13,8 +13,8 @@ HWND findListView(HWND parent) {
 std::optional<std::vector<std::vector<std::string>>> listViewRows(HWND listView, int columns) {
     DWORD pid = 0;
     GetWindowThreadProcessId(listView, &pid);
-    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
-                                 FALSE, pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     if (!process) return std::nullopt;
     // The messages carry pointers, so the item record and its text buffer must live in the
     // list view's own process.

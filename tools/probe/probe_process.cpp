@@ -1,9 +1,10 @@
 // Starting, waiting for and ending processes.
-#include <tlhelp32.h>
-
 #include <utility>
 
 #include "probe.h"
+// clang-format off: needs windows.h first
+#include <tlhelp32.h>
+// clang-format on
 
 namespace probe {
 
@@ -47,12 +48,17 @@ std::optional<Process> startProcess(const std::string& exePath, const std::strin
     if (!args.empty()) cmd += L" " + widen(args);
     // The program finds its Lng folder beside itself; start it in its own folder as a user would.
     std::wstring dir = exe.substr(0, exe.find_last_of(L"\\/"));
-    STARTUPINFOW si{sizeof si};
+    // No standard handles: a child left holding the caller's stdout pipe would keep a shell's
+    // $(...) or ctest waiting for as long as it runs.
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         dir.empty() ? nullptr : dir.c_str(), &si, &pi)) {
-        if (error) *error = "CreateProcess(" + exePath + ") failed, error " +
-                            std::to_string(GetLastError());
+        if (error)
+            *error =
+                "CreateProcess(" + exePath + ") failed, error " + std::to_string(GetLastError());
         return std::nullopt;
     }
     CloseHandle(pi.hThread);
@@ -70,7 +76,8 @@ std::vector<DWORD> processesNamed(const std::string& exeName) {
     std::wstring want = widen(exeName);
     HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snap == INVALID_HANDLE_VALUE) return out;
-    PROCESSENTRY32W pe{sizeof pe};
+    PROCESSENTRY32W pe{};
+    pe.dwSize = sizeof pe;
     for (BOOL more = Process32FirstW(snap, &pe); more; more = Process32NextW(snap, &pe))
         if (_wcsicmp(pe.szExeFile, want.c_str()) == 0) out.push_back(pe.th32ProcessID);
     CloseHandle(snap);

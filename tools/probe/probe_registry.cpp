@@ -27,18 +27,26 @@ bool open(const std::string& path, REGSAM access, Key& key, bool create = false)
 
 std::string typeName(DWORD type) {
     switch (type) {
-        case REG_SZ: return "REG_SZ";
-        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-        case REG_MULTI_SZ: return "REG_MULTI_SZ";
-        case REG_DWORD: return "REG_DWORD";
-        case REG_BINARY: return "REG_BINARY";
-        default: return "TYPE" + std::to_string(type);
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_MULTI_SZ:
+            return "REG_MULTI_SZ";
+        case REG_DWORD:
+            return "REG_DWORD";
+        case REG_BINARY:
+            return "REG_BINARY";
+        default:
+            return "TYPE" + std::to_string(type);
     }
 }
 
 std::string dataText(DWORD type, const std::vector<BYTE>& data) {
     if (type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ) {
         std::wstring w(reinterpret_cast<const wchar_t*>(data.data()), data.size() / 2);
+        while (!w.empty() && w.back() == L'\0') w.pop_back();  // stored terminators
+        std::replace(w.begin(), w.end(), L'\0', L'|');         // REG_MULTI_SZ separators
         return quote(narrow(w));
     }
     if (type == REG_DWORD && data.size() == 4)
@@ -87,10 +95,10 @@ void dump(const std::string& path, std::vector<std::string>& out) {
 
 bool splitRootedKey(const std::string& path, HKEY* root, std::wstring* subKey) {
     static const std::pair<const char*, HKEY> roots[] = {
-        {"HKCU", HKEY_CURRENT_USER},           {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
-        {"HKLM", HKEY_LOCAL_MACHINE},          {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
-        {"HKCR", HKEY_CLASSES_ROOT},           {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
-        {"HKU", HKEY_USERS},                   {"HKEY_USERS", HKEY_USERS},
+        {"HKCU", HKEY_CURRENT_USER},  {"HKEY_CURRENT_USER", HKEY_CURRENT_USER},
+        {"HKLM", HKEY_LOCAL_MACHINE}, {"HKEY_LOCAL_MACHINE", HKEY_LOCAL_MACHINE},
+        {"HKCR", HKEY_CLASSES_ROOT},  {"HKEY_CLASSES_ROOT", HKEY_CLASSES_ROOT},
+        {"HKU", HKEY_USERS},          {"HKEY_USERS", HKEY_USERS},
     };
     auto slash = path.find('\\');
     std::string head = path.substr(0, slash);

@@ -19,8 +19,7 @@ std::string narrow(std::wstring_view wide) {
     int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0, nullptr,
                                 nullptr);
     std::string out(n, '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr,
-                        nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), out.data(), n, nullptr, nullptr);
     return out;
 }
 
@@ -35,26 +34,36 @@ std::string ansiFileToUtf8(const std::string& bytes) {
 
 std::string hwndText(HWND hwnd) {
     char buf[32];
-    std::snprintf(buf, sizeof buf, "0x%08lx", static_cast<unsigned long>(
-                                                  reinterpret_cast<ULONG_PTR>(hwnd)));
+    std::snprintf(buf, sizeof buf, "0x%08lx",
+                  static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(hwnd)));
     return buf;
 }
 
 HWND parseHwnd(const std::string& text) {
-    return reinterpret_cast<HWND>(
-        static_cast<ULONG_PTR>(std::strtoull(text.c_str(), nullptr, 0)));
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(std::strtoull(text.c_str(), nullptr, 0)));
 }
 
 std::string quote(std::string_view text) {
     std::string out = "\"";
     for (char c : text) {
         switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     return out + "\"";

@@ -1,6 +1,7 @@
 // Windows, input, hotkeys, message boxes and menus, seen from outside the program.
 #include <algorithm>
 
+#include "agent_protocol.h"
 #include "probe.h"
 
 namespace probe {
@@ -8,17 +9,21 @@ namespace probe {
 namespace {
 
 // A polling probe must yield: a tight loop starves the single-threaded Wine server.
-void nap() { Sleep(1); }
+void nap() {
+    Sleep(1);
+}
 
 LRESULT CALLBACK targetProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 bool ensureClass(const std::wstring& cls) {
-    WNDCLASSEXW existing{sizeof existing};
+    WNDCLASSEXW existing{};
+    existing.cbSize = sizeof existing;
     HINSTANCE inst = GetModuleHandleW(nullptr);
     if (GetClassInfoExW(inst, cls.c_str(), &existing)) return true;
-    WNDCLASSEXW wc{sizeof wc};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = targetProc;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
@@ -76,7 +81,9 @@ std::string className(HWND hwnd) {
     return narrow(std::wstring(buf, std::max(n, 0)));
 }
 
-std::string windowText(HWND hwnd) { return narrow(wideText(hwnd)); }
+std::string windowText(HWND hwnd) {
+    return narrow(wideText(hwnd));
+}
 
 DWORD processOf(HWND hwnd) {
     DWORD pid = 0;
@@ -84,10 +91,17 @@ DWORD processOf(HWND hwnd) {
     return pid;
 }
 
-bool isVisible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+bool isVisible(HWND hwnd) {
+    return IsWindowVisible(hwnd) != FALSE;
+}
 
 WindowInfo describe(HWND hwnd) {
-    return WindowInfo{hwnd, className(hwnd), windowText(hwnd), isVisible(hwnd), processOf(hwnd)};
+    // GetWindowText reads another process's caption without a message: a busy program does
+    // not stall the listing.
+    wchar_t title[512] = {};
+    int n = GetWindowTextW(hwnd, title, int(std::size(title)));
+    return WindowInfo{hwnd, className(hwnd), narrow(std::wstring(title, std::max(n, 0))),
+                      isVisible(hwnd), processOf(hwnd)};
 }
 
 std::vector<WindowInfo> topLevelWindows() {
@@ -121,10 +135,11 @@ HWND createWindow(const std::string& cls, const std::string& title, HWND owner, 
 HWND createChild(HWND parent, const std::string& cls, const std::string& title) {
     RECT rc{};
     GetClientRect(parent, &rc);
-    int w = std::max<int>(40, (rc.right - rc.left) / 2), h = std::max<int>(20, (rc.bottom - rc.top) / 3);
-    HWND child = CreateWindowExW(0, widen(cls).c_str(), widen(title).c_str(),
-                                 WS_CHILD | WS_VISIBLE, (rc.right - w) / 2, (rc.bottom - h) / 2, w,
-                                 h, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+    int w = std::max<int>(40, (rc.right - rc.left) / 2),
+        h = std::max<int>(20, (rc.bottom - rc.top) / 3);
+    HWND child = CreateWindowExW(0, widen(cls).c_str(), widen(title).c_str(), WS_CHILD | WS_VISIBLE,
+                                 (rc.right - w) / 2, (rc.bottom - h) / 2, w, h, parent, nullptr,
+                                 GetModuleHandleW(nullptr), nullptr);
     pump();
     return child;
 }
@@ -189,11 +204,16 @@ bool pressKey(int modifierVk, int vk) {
 
 std::optional<UINT> modifierFlag(int modifierVk) {
     switch (modifierVk) {
-        case 0: return 0u;
-        case 16: return UINT(MOD_SHIFT);
-        case 17: return UINT(MOD_CONTROL);
-        case 18: return UINT(MOD_ALT);
-        default: return std::nullopt;
+        case 0:
+            return 0u;
+        case 16:
+            return UINT(MOD_SHIFT);
+        case 17:
+            return UINT(MOD_CONTROL);
+        case 18:
+            return UINT(MOD_ALT);
+        default:
+            return std::nullopt;
     }
 }
 
@@ -207,7 +227,8 @@ bool hotkeyFree(int modifierVk, int vk) {
 }
 
 namespace {
-bool waitHotkeys(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs, bool free) {
+bool waitHotkeys(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs, DWORD pollMs,
+                 bool free) {
     DWORD start = GetTickCount();
     for (;;) {
         bool all = std::all_of(combos.begin(), combos.end(),
@@ -215,17 +236,19 @@ bool waitHotkeys(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs
         if (all) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
         pump();
-        nap();
+        Sleep(std::max<DWORD>(pollMs, 1));
     }
 }
 }  // namespace
 
-bool waitHotkeysTaken(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs) {
-    return waitHotkeys(combos, timeoutMs, false);
+bool waitHotkeysTaken(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs,
+                      DWORD pollMs) {
+    return waitHotkeys(combos, timeoutMs, pollMs, false);
 }
 
-bool waitHotkeysFree(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs) {
-    return waitHotkeys(combos, timeoutMs, true);
+bool waitHotkeysFree(const std::vector<std::pair<int, int>>& combos, DWORD timeoutMs,
+                     DWORD pollMs) {
+    return waitHotkeys(combos, timeoutMs, pollMs, true);
 }
 
 // ---- message boxes ----
@@ -250,19 +273,107 @@ bool pressOk(HWND box) {
 
 // ---- menus ----
 
-std::vector<MenuItem> menuBarItems(HWND hwnd) {
+namespace {
+
+std::vector<MenuItem> parseAgentItems(const wchar_t* text) {
     std::vector<MenuItem> out;
-    if (HMENU bar = GetMenu(hwnd)) walkMenu(bar, 0, out);
+    std::wstring all(text);
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find(L'\n', start);
+        if (end == std::wstring::npos) end = all.size();
+        std::wstring line = all.substr(start, end - start);
+        size_t t1 = line.find(L'\t'), t2 = line.find(L'\t', t1 + 1);
+        if (t1 != std::wstring::npos && t2 != std::wstring::npos) {
+            MenuItem item;
+            item.depth = _wtoi(line.substr(0, t1).c_str());
+            item.id = UINT(wcstoul(line.substr(t1 + 1, t2 - t1 - 1).c_str(), nullptr, 10));
+            item.text = narrow(line.substr(t2 + 1));
+            out.push_back(item);
+        }
+        start = end + 1;
+    }
     return out;
 }
 
-std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption) {
-    auto items = menuBarItems(hwnd);
+// Another process's menu: read from inside it by the agent DLL, hooked into its thread's
+// message retrieval and triggered by a posted request.
+std::vector<MenuItem> foreignMenuBarItems(HWND hwnd, DWORD timeoutMs, std::string* error) {
+    auto fail = [error](const std::string& why) {
+        if (error) *error = why;
+        return std::vector<MenuItem>{};
+    };
+    DWORD pid = 0, tid = GetWindowThreadProcessId(hwnd, &pid);
+    if (!tid) return fail("no such window");
+    wchar_t name[64];
+    agent::blockName(pid, name);
+    HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                        sizeof(agent::Block), name);
+    if (!mapping) return fail("CreateFileMapping failed");
+    auto* block = static_cast<agent::Block*>(
+        MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(agent::Block)));
+    std::vector<MenuItem> items;
+    std::string why;
+    std::wstring dllPath = widen(exeDir()) + L"\\" + agent::kDllName;
+    HMODULE dll = block ? LoadLibraryW(dllPath.c_str()) : nullptr;
+    auto proc = dll ? reinterpret_cast<HOOKPROC>(
+                          reinterpret_cast<void*>(GetProcAddress(dll, agent::kHookExport)))
+                    : nullptr;
+    HHOOK hook = proc ? SetWindowsHookExW(WH_GETMESSAGE, proc, dll, tid) : nullptr;
+    if (!block) {
+        why = "MapViewOfFile failed";
+    } else if (!proc) {
+        why = "cannot load " + narrow(dllPath);
+    } else if (!hook) {
+        why = "SetWindowsHookEx failed, error " + std::to_string(GetLastError());
+    } else {
+        ZeroMemory(block, sizeof *block);
+        PostMessageW(hwnd, RegisterWindowMessageW(agent::kRequestMessage), 0, 0);
+        DWORD start = GetTickCount();
+        while (!InterlockedCompareExchange(&block->done, 0, 0) &&
+               GetTickCount() - start < timeoutMs) {
+            pump();
+            nap();
+        }
+        if (!block->done)
+            why = "the window's process did not answer within " + std::to_string(timeoutMs) + " ms";
+        else if (!block->hasMenu)
+            why = "the window has no menu bar";
+        else
+            items = parseAgentItems(block->items);
+    }
+    if (hook) UnhookWindowsHookEx(hook);
+    if (dll) FreeLibrary(dll);
+    if (block) UnmapViewOfFile(block);
+    CloseHandle(mapping);
+    if (!why.empty()) return fail(why);
+    return items;
+}
+
+}  // namespace
+
+std::vector<MenuItem> menuBarItems(HWND hwnd, std::string* error) {
+    if (processOf(hwnd) != GetCurrentProcessId()) return foreignMenuBarItems(hwnd, 5000, error);
+    std::vector<MenuItem> out;
+    if (HMENU bar = GetMenu(hwnd))
+        walkMenu(bar, 0, out);
+    else if (error)
+        *error = "the window has no menu bar";
+    return out;
+}
+
+std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption, std::string* error) {
+    auto items = menuBarItems(hwnd, error);
     for (const auto& item : items)
         if (item.id && item.text == caption) return item.id;
     std::string loose = stripMenuText(caption);
     for (const auto& item : items)
         if (item.id && stripMenuText(item.text) == loose) return item.id;
+    if (error && error->empty()) {
+        std::string seen;
+        for (const auto& item : items) seen.append(" ").append(quote(item.text));
+        *error = "no menu item " + quote(caption) + "; items:" + (seen.empty() ? " (none)" : seen);
+    }
     return std::nullopt;
 }
 
@@ -287,21 +398,30 @@ bool sendExitCommand(const std::string& lngDir, DWORD timeoutMs, std::string* er
     if (!caption) return fail("no [0051] entry in " + lngDir + "\\KVR_English.txt");
     HWND main = findWindow(kMainClass, std::nullopt, 0, timeoutMs);
     if (!main) return fail(std::string("no ") + kMainClass + " window");
-    auto id = findMenuCommand(main, *caption);
-    if (!id) {
-        std::string seen;
-        for (const auto& item : menuBarItems(main)) seen += " " + quote(item.text);
-        return fail("no menu item " + quote(*caption) + " on the " + kMainClass +
-                    " menu bar; items:" + (seen.empty() ? " (none)" : seen));
-    }
+    std::string why;
+    auto id = findMenuCommand(main, *caption, &why);
+    if (!id) return fail(why);
     if (!postMenuCommand(main, *id)) return fail("PostMessage failed");
     return true;
 }
 
+HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs) {
+    DWORD start = GetTickCount();
+    HWND main = findWindow(kMainClass, std::nullopt, pid, timeoutMs);
+    if (!main) return nullptr;
+    DWORD left = timeoutMs - std::min(timeoutMs, GetTickCount() - start);
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, std::max<DWORD>(left, 1),
+                             &answer))
+        return nullptr;
+    pump(settleMs);
+    return IsWindow(main) ? main : nullptr;
+}
+
 bool simulateLogoff(HWND main) {
     DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
-                             5000, &answer))
+    if (!SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                             &answer))
         return false;
     // The window may be gone once it has handled the end of the session: that is a success.
     SendMessageTimeoutW(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
@@ -334,8 +454,8 @@ bool saveScreenshot(const std::string& path) {
         fh.bfType = 0x4D42;  // "BM"
         fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
         fh.bfSize = fh.bfOffBits + size;
-        HANDLE f = CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                               nullptr);
+        HANDLE f =
+            CreateFileW(widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         if (f != INVALID_HANDLE_VALUE) {
             DWORD put = 0;
             ok = WriteFile(f, &fh, sizeof fh, &put, nullptr) &&

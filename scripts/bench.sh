@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Benchmarks (not part of the tests):
+#   win32   kvr.exe start-up to hotkeys registered, under Wine (kvr_bench_win32 --runs N)
+#   native  Google Benchmark targets, in an optimised build (build/bench-native): the
+#           test build in build/native carries sanitizers and would distort the numbers
+# Usage: scripts/bench.sh [RUNS]
+set -euo pipefail
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$root"
+runs=${1:-5}
+jobs=$(nproc 2>/dev/null || echo 2)
+
+scripts/setup.sh
+
+quiet() {
+    local log=$1
+    shift
+    if ! "$@" >>"$log" 2>&1; then
+        tail -n 30 "$log" >&2
+        echo "bench: '$*' failed, see $log" >&2
+        return 1
+    fi
+}
+
+status=0
+shopt -s nullglob
+
+if [ -n "$(echo bench/win32/*.cpp)" ]; then
+    log=build/windows/bench-build.log
+    mkdir -p build/windows
+    : >"$log"
+    if quiet "$log" cmake --preset windows &&
+        quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr kvr_bench_win32; then
+        (
+            unset DISPLAY
+            # shellcheck source=scripts/wine-env.sh
+            source scripts/wine-env.sh build/windows
+            cd build/windows
+            echo "== win32 start-up ($runs runs)"
+            wine ./kvr_bench_win32.exe --runs "$runs"
+        ) || status=1
+    else
+        status=1
+    fi
+fi
+
+if [ -n "$(echo bench/*.cpp)" ]; then
+    log=build/bench-native/build.log
+    mkdir -p build/bench-native
+    : >"$log"
+    if quiet "$log" cmake -S . -B build/bench-native -DCMAKE_BUILD_TYPE=Release &&
+        quiet "$log" cmake --build build/bench-native -j "$jobs" --target kvr_bench; then
+        echo "== native benchmarks"
+        build/bench-native/kvr_bench || status=1
+    else
+        status=1
+    fi
+fi
+
+exit $status
