@@ -66,7 +66,9 @@ void frmPpal::HideWindow(Hwnd h, const std::string& windowClass, int bit) {
     entry.text = modVentanas::GetWindowTitle(h);
     entry.subItems = {windowClass, hiddenBy};
     entry.tag = std::to_string(h);
-    entry.smallIcon = 0;
+    // Only the class's own small icon: a window without one shows none.
+    auto icon = platform::desktop().classSmallIcon(h, imlApp.imageSize());
+    entry.smallIcon = icon.empty() ? 0 : imlApp.add(std::move(icon));
     lsvVentanas.add(std::move(entry));
 
     // Its find dialog or tool palettes would otherwise stay on screen.

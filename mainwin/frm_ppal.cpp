@@ -1,5 +1,7 @@
 #include "mainwin/frm_ppal.h"
 
+#include <cmath>
+
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
@@ -7,12 +9,122 @@
 #include "startup/mod_general.h"
 #include "startup/settings.h"
 #include "translation/mod_traducir.h"
+#include "ui/canvas.h"
 
 namespace kvr {
 
 namespace {
 
 frmPpal* instance = nullptr;
+
+// The toolbar's pictures, drawn for this program on the 16-unit grid of ui::Canvas.
+constexpr std::uint32_t kInk = 0xFF35414F;
+constexpr std::uint32_t kTitle = 0xFF2F6FD0;
+constexpr std::uint32_t kPaper = 0xFFFFFFFF;
+constexpr std::uint32_t kGo = 0xFF23984A;
+constexpr std::uint32_t kGear = 0xFF66727F;
+constexpr std::uint32_t kHelp = 0xFF1D73C9;
+constexpr std::uint32_t kStop = 0xFFD0382E;
+constexpr std::uint32_t kRow = 0xFF9AA6B2;
+
+void window(ui::Canvas& c, double l, double t, double r, double b) {
+    c.fillRect(l, t, r, b, kPaper);
+    c.fillRect(l, t, r, t + 3, kTitle);
+    c.frameRect(l, t, r, b, 1, kInk);
+}
+
+// The green arrow of the show commands: a window coming back up.
+void showArrow(ui::Canvas& c) {
+    c.fillPolygon({{11.5, 7.5}, {16, 12}, {13.5, 12}, {13.5, 16}, {9.5, 16}, {9.5, 12}, {7, 12}},
+                  0xFFFFFFFF);
+    c.fillPolygon({{11.5, 8.8},
+                   {15, 12.3},
+                   {12.8, 12.3},
+                   {12.8, 15.3},
+                   {10.2, 15.3},
+                   {10.2, 12.3},
+                   {8, 12.3}},
+                  kGo);
+}
+
+// Points along an arc (angles in degrees, 0 = east, clockwise on screen).
+void arc(std::vector<ui::Point>& out, double cx, double cy, double r, double from, double to) {
+    const int steps = 24;
+    for (int i = 0; i <= steps; ++i) {
+        const double a = (from + (to - from) * i / steps) * 3.14159265358979 / 180;
+        out.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+    }
+}
+
+void drawGlyph(ui::Canvas& c, const std::string& key) {
+    if (key == "MostrarTitulo") {
+        window(c, 0.5, 1.5, 13, 12);
+        c.fillRect(2, 2.5, 8, 3.5, kPaper);  // the title's text
+        c.fillRect(2, 5, 10, 6, kRow);
+        c.fillRect(2, 7, 7, 8, kRow);
+        showArrow(c);
+    } else if (key == "MostrarSeleccion") {
+        c.fillRect(0.5, 1.5, 13, 12.5, kPaper);
+        c.frameRect(0.5, 1.5, 13, 12.5, 1, kInk);
+        c.fillRect(2, 3, 11.5, 4, kRow);
+        c.fillRect(1.5, 5.5, 12, 8, kTitle);  // the selected row
+        c.fillRect(2, 9.5, 11.5, 10.5, kRow);
+        showArrow(c);
+    } else if (key == "MostrarTodas") {
+        window(c, 4.5, 0.5, 15.5, 7.5);
+        window(c, 2.5, 3, 13.5, 10);
+        window(c, 0.5, 5.5, 11.5, 12.5);
+        showArrow(c);
+    } else if (key == "Preferencias") {
+        std::vector<ui::Point> teeth;
+        for (int i = 0; i < 8; ++i) {
+            const double a = i * 45.0;
+            arc(teeth, 8, 8, 7.3, a - 11, a + 11);
+            arc(teeth, 8, 8, 5.4, a + 18, a + 34);
+        }
+        c.fillPolygon(teeth, kGear);
+        c.fillEllipse(8, 8, 5.4, 5.4, kGear);
+        c.fillEllipse(8, 8, 2.3, 2.3, kPaper);
+    } else if (key == "Ayuda") {
+        c.fillEllipse(8, 8, 7.5, 7.5, kHelp);
+        std::vector<ui::Point> hook;
+        arc(hook, 8, 6.2, 3.3, 180, 405);
+        arc(hook, 8, 6.2, 1.5, 405, 180);
+        c.fillPolygon(hook, kPaper);
+        c.fillPolygon({{8.6, 8.2}, {10.3, 8.6}, {9.4, 10.6}, {7.1, 10.6}, {7.1, 9.4}}, kPaper);
+        c.fillEllipse(8.25, 12.6, 1.25, 1.25, kPaper);
+    } else if (key == "Cascada") {
+        window(c, 0.5, 0.5, 10.5, 8.5);
+        window(c, 3, 4, 13, 12);
+        window(c, 5.5, 7.5, 15.5, 15.5);
+    } else if (key == "MosaicoV") {
+        window(c, 0.5, 1.5, 8, 14.5);
+        window(c, 8, 1.5, 15.5, 14.5);
+    } else if (key == "MosaicoH") {
+        window(c, 1, 0.5, 15, 8);
+        window(c, 1, 8, 15, 15.5);
+    } else if (key == "STray") {
+        window(c, 2, 0.5, 14, 8.5);
+        c.fillRect(0.5, 12, 15.5, 15.5, kInk);         // the taskbar
+        c.fillRect(10.5, 13, 14.5, 14.5, 0xFF8FC0F0);  // its notification area
+        c.fillPolygon(
+            {{12.5, 12.3}, {9.3, 9}, {11.4, 9}, {11.4, 6.5}, {13.6, 6.5}, {13.6, 9}, {15.7, 9}},
+            kGo);
+    } else if (key == "Salir") {
+        c.fillEllipse(8, 8, 7.5, 7.5, kStop);
+        c.line({5, 5}, {11, 11}, 2.2, kPaper);
+        c.line({11, 5}, {5, 11}, 2.2, kPaper);
+    }
+}
+
+// The window as designed at 96 dpi; a backend scales it to the screen.
+constexpr ui::Size kClient{600, 356};
+constexpr int kToolbarHeight = 30;
+constexpr int kMargin = 8;
+constexpr int kButtonWidth = 92;
+constexpr int kButtonHeight = 26;
+// Sizes of the toolbar pictures drawn besides 16: 125 %, 150 % and 200 % screens.
+constexpr int kGlyphScales[] = {20, 24, 32};
 
 std::vector<ui::ToolButton> toolbarButtons() {
     return {
@@ -34,14 +146,24 @@ std::vector<ui::ToolButton> toolbarButtons() {
 
 }  // namespace
 
+std::vector<std::uint32_t> ToolbarGlyph(const std::string& key, int size) {
+    ui::Canvas canvas(size);
+    drawGlyph(canvas, key);
+    return canvas.pixels();
+}
+
 frmPpal::frmPpal()
-    : ui::Form("frmPpal", "0020", {0, 0, 600, 400}),
-      lsvVentanas(*this, "lsvVentanas", {"Titulo ", "Clase ", "OcultoX"}, {8, 40, 568, 260}),
+    : ui::Form("frmPpal", "0020", {0, 0, 616, 420}),
+      lsvVentanas(*this, "lsvVentanas", {"Titulo ", "Clase ", "OcultoX"},
+                  {kMargin, kToolbarHeight + 2, kClient.width - 2 * kMargin,
+                   kClient.height - kToolbarHeight - 2 - kButtonHeight - 2 * kMargin}),
       imlApp(*this, "imlApp"),
       picIcono(*this, "picIcono", {0, 0, 16, 16}),
-      cmdCerrar(*this, "cmdCerrar", "0021", {476, 308, 100, 28}),
+      cmdCerrar(*this, "cmdCerrar", "0021",
+                {kClient.width - kMargin - kButtonWidth, kClient.height - kMargin - kButtonHeight,
+                 kButtonWidth, kButtonHeight}),
       imlBarraH(*this, "imlBarraH"),
-      tlbPpal(*this, "tlbPpal", toolbarButtons(), {0, 0, 600, 32}),
+      tlbPpal(*this, "tlbPpal", toolbarButtons(), {2, 2, kClient.width - 4, kToolbarHeight - 2}),
       picSysTray(*this, "picSysTray", {0, 0, 16, 16}),
       picIcon16(*this, "picIcon16", {0, 0, 16, 16}),
       tmrPopUp(*this, "tmrPopUp", 10, false),
@@ -86,6 +208,22 @@ frmPpal::frmPpal()
       mnuSTSalir(*this, "mnuSTSalir", "0051", &mnuTray) {
     lsvVentanas.setToolTipText("0022");
     lsvVentanas.smallIcons = &imlApp;
+    clientSize = kClient;
+    minClientSize = {380, 200};
+    lsvVentanas.anchors = ui::anchor::kAll;
+    cmdCerrar.anchors = ui::anchor::kRight | ui::anchor::kBottom;
+    tlbPpal.anchors = ui::anchor::kLeft | ui::anchor::kTop | ui::anchor::kRight;
+    lsvVentanas.setColumnWidth(0, 300);
+    lsvVentanas.setColumnWidth(1, 160);
+    lsvVentanas.setColumnWidth(2, 100);
+    // Drawing surfaces and the tray's message target: never seen.
+    for (ui::PictureBox* box : {&picIcono, &picSysTray, &picIcon16}) box->setVisible(false);
+    for (const ui::ToolButton& button : tlbPpal.buttons()) {
+        if (button.separator) continue;
+        std::vector<ui::ImageList::Variant> larger;
+        for (int size : kGlyphScales) larger.push_back({size, ToolbarGlyph(button.key, size)});
+        imlBarraH.add(ToolbarGlyph(button.key, imlBarraH.imageSize()), std::move(larger));
+    }
     tlbPpal.images = &imlBarraH;
     for (ui::MenuItem* item : {&mnuMostrarUltima, &mnuMostrarXClase, &mnuMostrarXTitulo,
                                &mnuMostrarSeleccion, &mnuMostrarTodas, &mnuSTMostrarUltima,
@@ -103,7 +241,9 @@ frmPpal::~frmPpal() {
     if (instance == this) instance = nullptr;
 }
 
-frmPpal* MainWindow() { return instance; }
+frmPpal* MainWindow() {
+    return instance;
+}
 
 void frmPpal::wireEvents() {
     // Each tray-menu twin runs its menu-bar twin's handler.
@@ -131,16 +271,8 @@ void frmPpal::wireEvents() {
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
     mmnuLenguasDisponibles.onClick = [this] { mmnuLenguasDisponibles_Click(0); };
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
-    tlbPpal.onButtonClick = [this](const ui::ToolButton& button) {
-        if (button.key == "MostrarTitulo") ShowByTitle();
-        if (button.key == "MostrarSeleccion") mnuMostrarSeleccion_Click();
-        if (button.key == "MostrarTodas") ShowAll();
-        if (button.key == "Cascada") modVentanas::CascadeAll(0);
-        if (button.key == "MosaicoV") modVentanas::TileAll(0);
-        if (button.key == "MosaicoH") modVentanas::TileAll(1);
-        if (button.key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
-        if (button.key == "Salir") mnuSalir_Click();
-    };
+    lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
+    tlbPpal.onButtonClick = [this](const ui::ToolButton& button) { tlbPpal_ButtonClick(button); };
     tmrPopUp.onTimer = [this] {
         // A tick that comes while one is still hiding would walk the same windows twice.
         if (popUpTickRunning_) return;
@@ -230,6 +362,26 @@ void frmPpal::mmnuLenguasDisponibles_Click(std::size_t index) {
     modTraducir::CurrentLanguage = items[index]->caption();
     // Entries 4 and 1 of the string store: the language's key and value name.
     modTraducir::SwitchLanguage(4, 1, items);
+}
+
+void frmPpal::lsvVentanas_ColumnClick(int column) {
+    const ui::SortOrder flipped = lsvVentanas.sortOrder() == ui::SortOrder::Descending
+                                      ? ui::SortOrder::Ascending
+                                      : ui::SortOrder::Descending;
+    lsvVentanas.sortBy(column, flipped);
+}
+
+// "Preferencias" and "Ayuda" wait for the preferences dialog and the help.
+void frmPpal::tlbPpal_ButtonClick(const ui::ToolButton& button) {
+    const std::string& key = button.key;
+    if (key == "MostrarTitulo") ShowByTitle();
+    if (key == "MostrarSeleccion") mnuMostrarSeleccion_Click();
+    if (key == "MostrarTodas") ShowAll();
+    if (key == "Cascada") modVentanas::CascadeAll(0);
+    if (key == "MosaicoV") modVentanas::TileAll(0);
+    if (key == "MosaicoH") modVentanas::TileAll(1);
+    if (key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
+    if (key == "Salir") mnuSalir_Click();
 }
 
 void frmPpal::mnuSalir_Click() {

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "startup/mod_mensajes.h"
@@ -20,6 +20,9 @@ frmPpal* MainWindow();
 // Last resort when the program is about to die: shows every window it hid, touching nothing
 // but the windows themselves.
 void ShowEverythingHidden() noexcept;
+// The toolbar picture of the button with that key, size x size BGRA pixels; all transparent for
+// an unknown key.
+std::vector<std::uint32_t> ToolbarGlyph(const std::string& key, int size);
 
 class frmPpal : public ui::Form, public modMensajes::HotkeyReceiver {
 public:
@@ -107,6 +110,9 @@ public:
     void mnuSTSalir_Click() { mnuSalir_Click(); }
     void mnuSTMostrarPpal_Click();
     void mmnuLenguasDisponibles_Click(std::size_t index);
+    // column: 0-based, as the toolkit numbers columns.
+    void lsvVentanas_ColumnClick(int column);
+    void tlbPpal_ButtonClick(const ui::ToolButton& button);
     // The language menu's items: the designed "English" and one per installed language.
     std::vector<ui::MenuItem*> languageItems();
 

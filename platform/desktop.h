@@ -45,7 +45,7 @@ struct ProcessEntry {
 };
 
 class Desktop {
-  public:
+public:
     virtual ~Desktop() = default;
 
     // EnumWindows: calls visit for every top-level window, visible or not, top of the Z-order
@@ -81,7 +81,10 @@ class Desktop {
     // could be taken.
     virtual std::optional<std::vector<ProcessEntry>> processSnapshot() = 0;
 
-    // The class small icon for the main window's list joins this port with that list.
+    // The small icon of the window's class (GetClassLongPtr with GCLP_HICONSM) drawn at
+    // size x size: 32-bit BGRA pixels, straight alpha, top row first. Empty when the class has
+    // no small icon or the handle is no window.
+    virtual std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) = 0;
 };
 
 }  // namespace kvr::platform

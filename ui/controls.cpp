@@ -119,10 +119,25 @@ ImageList::~ImageList() {
 }
 
 int ImageList::add(Pixels pixels) {
+    return add(std::move(pixels), {});
+}
+
+int ImageList::add(Pixels pixels, std::vector<Variant> variants) {
     pixels.resize(static_cast<std::size_t>(size_) * static_cast<std::size_t>(size_), 0);
+    for (Variant& v : variants) {
+        if (v.size < 0) v.size = 0;
+        v.pixels.resize(static_cast<std::size_t>(v.size) * static_cast<std::size_t>(v.size), 0);
+    }
     images_.push_back(std::move(pixels));
+    variants_.push_back(std::move(variants));
     notify(Change::Items);
     return static_cast<int>(images_.size());
+}
+
+const std::vector<ImageList::Variant>& ImageList::variants(int index) const {
+    static const std::vector<Variant> none;
+    if (index < 1 || index > static_cast<int>(variants_.size())) return none;
+    return variants_[static_cast<std::size_t>(index - 1)];
 }
 
 void PictureControl::setPicture(Picture picture) {

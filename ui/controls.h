@@ -126,10 +126,21 @@ public:
     const std::vector<Pixels>& images() const { return images_; }
     // Returns the new image's 1-based index. Short or long pixel data is cut or padded.
     int add(Pixels pixels);
+    // The same image drawn for larger screens: variants[k] is variantSize x variantSize pixels.
+    // A backend showing the list at another scale takes the variant of that size, else scales
+    // the best one it has.
+    struct Variant {
+        int size = 0;
+        Pixels pixels;
+    };
+    int add(Pixels pixels, std::vector<Variant> variants);
+    // The variants of image index (1-based); empty for a plain image or a bad index.
+    const std::vector<Variant>& variants(int index) const;
 
 private:
     int size_;
     std::vector<Pixels> images_;
+    std::vector<std::vector<Variant>> variants_;
 };
 
 // A bitmap: pixels as an image list holds them, or a bitmap resource of the executable.

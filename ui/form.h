@@ -23,6 +23,21 @@ struct Rect {
     int height = 0;
 };
 
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+// Edges of the form's client area a control keeps its designed distance to when the window is
+// resized; a control held by two opposite edges stretches.
+namespace anchor {
+inline constexpr unsigned kLeft = 1;
+inline constexpr unsigned kTop = 2;
+inline constexpr unsigned kRight = 4;
+inline constexpr unsigned kBottom = 8;
+inline constexpr unsigned kAll = kLeft | kTop | kRight | kBottom;
+}  // namespace anchor
+
 struct Font {
     std::string name = "Segoe UI";
     int points = 9;
@@ -137,6 +152,8 @@ public:
     Control* container = nullptr;
     // Index within a control array (several controls of one name), -1 = not in an array.
     int index = -1;
+    // Read by a backend that lays the form out; only for controls placed on the form itself.
+    unsigned anchors = anchor::kLeft | anchor::kTop;
 
     std::function<void()> onClick;
     // Raises the click as a user would: only an enabled control responds. A check box toggles
@@ -195,6 +212,12 @@ public:
     bool minButton = true;
     bool maxButton = true;
     bool showInTaskbar = true;
+    // The client area the controls' rectangles were designed for, in pixels at 96 dpi. When
+    // set, a backend sizes the window to hold it and keeps anchored controls at their edges;
+    // when not, rect() gives the designed outer size. Read when the window is created.
+    Size clientSize;
+    // The smallest client area the user may drag the window to, in the same units; 0 = any.
+    Size minClientSize;
 
     const std::vector<Control*>& controls() const { return controls_; }
     Control* find(const std::string& name) const;

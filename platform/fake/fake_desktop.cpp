@@ -133,6 +133,7 @@ bool FakeDesktop::isWindow(Hwnd h) {
 bool FakeDesktop::showWindow(Hwnd h, int cmd) {
     ++calls;
     showCalls.push_back({h, cmd});
+    if (onShowWindow) onShowWindow(showCalls.back());
     Window* w = find(h);
     if (w == nullptr) return false;
     const bool before = w->visible;
@@ -221,6 +222,34 @@ std::optional<std::vector<ProcessEntry>> FakeDesktop::processSnapshot() {
     ++snapshotCalls;
     if (snapshotFails) return std::nullopt;
     return processes_;
+}
+
+std::vector<std::uint32_t> FakeDesktop::classSmallIcon(Hwnd h, int size) {
+    ++calls;
+    const Window* w = find(h);
+    if (w == nullptr || size <= 0) return {};
+    const auto it = classIcons_.find({w->processId, w->className});
+    if (it == classIcons_.end()) return {};
+    const Icon& icon = it->second;
+    // Nearest pixel, as DrawIconEx stretches an icon that has no image of the asked size.
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            out[static_cast<std::size_t>(y * size + x)] = icon.pixels[static_cast<std::size_t>(
+                (y * icon.size / size) * icon.size + x * icon.size / size)];
+    return out;
+}
+
+void FakeDesktop::setClassSmallIcon(Hwnd h, std::vector<std::uint32_t> pixels, int size) {
+    const Window* w = find(h);
+    if (w == nullptr) return;
+    const std::pair<std::uint32_t, std::string> key{w->processId, w->className};
+    if (pixels.empty() || size <= 0) {
+        classIcons_.erase(key);
+        return;
+    }
+    pixels.resize(static_cast<std::size_t>(size) * static_cast<std::size_t>(size), 0);
+    classIcons_[key] = {size, std::move(pixels)};
 }
 
 Hwnd FakeDesktop::create(std::string className, std::string title, WindowSetup setup) {

@@ -35,7 +35,7 @@ struct FakeWindowSetup {
 };
 
 class FakeDesktop : public Desktop {
-  public:
+public:
     using Rect = FakeRect;
     using WindowSetup = FakeWindowSetup;
 
@@ -62,6 +62,7 @@ class FakeDesktop : public Desktop {
     int cascadeWindows(std::uint32_t how) override;
     int tileWindows(std::uint32_t how) override;
     std::optional<std::vector<ProcessEntry>> processSnapshot() override;
+    std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) override;
 
     // Arranging, as the windows' own programs would; none of this is counted as a port call.
     // A new top-level window goes to the top of the Z-order, a new child below its siblings.
@@ -76,6 +77,9 @@ class FakeDesktop : public Desktop {
     void bringToTop(Hwnd h);
     void addProcess(std::string exeFile, std::uint32_t processId);
     void removeProcess(std::uint32_t processId);
+    // Gives the class of h (in h's process) a small icon: size x size pixels; every window of
+    // that class then answers it. An empty vector takes the icon away.
+    void setClassSmallIcon(Hwnd h, std::vector<std::uint32_t> pixels, int size = 16);
     void setCursor(int x, int y) {
         cursorX_ = x;
         cursorY_ = y;
@@ -89,13 +93,15 @@ class FakeDesktop : public Desktop {
     std::size_t enumCalls = 0;
     std::size_t getWindowCalls = 0;
     std::size_t snapshotCalls = 0;
-    std::vector<ShowCall> showCalls;                     // showWindow, stale handles too
+    std::vector<ShowCall> showCalls;  // showWindow, stale handles too
+    // Called at every showWindow, before it acts: lets a test see what else held at that moment.
+    std::function<void(const ShowCall&)> onShowWindow;
     std::vector<std::pair<Hwnd, bool>> ownedPopupCalls;  // showOwnedPopups
     std::vector<std::uint32_t> cascadeCalls;             // the how of each call
     std::vector<std::uint32_t> tileCalls;
     void resetCounters();
 
-  private:
+private:
     struct Window {
         std::string className;
         std::string title;
@@ -120,6 +126,11 @@ class FakeDesktop : public Desktop {
     std::vector<Hwnd> topLevel_;  // Z-order, top first
     std::vector<ProcessEntry> processes_;
     std::map<std::uint32_t, std::vector<std::string>> classes_;  // per process
+    struct Icon {
+        int size = 0;
+        std::vector<std::uint32_t> pixels;
+    };
+    std::map<std::pair<std::uint32_t, std::string>, Icon> classIcons_;  // (process, class)
     Hwnd nextHandle_ = 0x00010020;
     int cursorX_ = 0;
     int cursorY_ = 0;

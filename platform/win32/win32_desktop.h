@@ -7,7 +7,7 @@
 namespace kvr::platform {
 
 class Win32Desktop : public Desktop {
-  public:
+public:
     bool enumWindows(const std::function<bool(Hwnd)>& visit) override;
     Hwnd getWindow(Hwnd h, std::uint32_t cmd) override;
     std::string getClassName(Hwnd h) override;
@@ -24,6 +24,7 @@ class Win32Desktop : public Desktop {
     int cascadeWindows(std::uint32_t how) override;
     int tileWindows(std::uint32_t how) override;
     std::optional<std::vector<ProcessEntry>> processSnapshot() override;
+    std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) override;
 };
 
 }  // namespace kvr::platform

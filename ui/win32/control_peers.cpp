@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "platform/win32/text.h"
+#include "ui/canvas.h"
 #include "ui/win32/peers.h"
 
 namespace kvr::ui::win32 {
@@ -8,10 +9,7 @@ namespace kvr::ui::win32 {
 // ---------------------------------------------------------------------------------------------
 // GDI
 
-HFONT createFont(const Font& font, HWND reference) {
-    HDC dc = GetDC(reference);
-    const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 96;
-    if (dc) ReleaseDC(reference, dc);
+HFONT createFont(const Font& font, int dpi) {
     LOGFONTW description{};
     description.lfHeight = -MulDiv(font.points, dpi, 72);
     description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
@@ -69,11 +67,12 @@ HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels) {
 // Child windows
 
 WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* className, DWORD style,
-                       DWORD exStyle) {
+                       DWORD exStyle)
+    : owner_(owner), control_(control) {
     style |= WS_CHILD;
     if (control.visible()) style |= WS_VISIBLE;
     if (!control.enabled()) style |= WS_DISABLED;
-    const Rect& r = control.rect();
+    const Rect r = owner.place(control);
     HWND parent = owner.parentFor(control);
     hwnd_ = CreateWindowExW(exStyle, className, toWide(control.caption()).c_str(), style, r.left,
                             r.top, r.width, r.height, parent,
@@ -90,7 +89,7 @@ WindowPeer::~WindowPeer() {
 void WindowPeer::applyFont(const Font& font) {
     if (!hwnd_) return;
     HFONT previous = font_;
-    font_ = createFont(font, hwnd_);
+    font_ = createFont(font, owner_.dpi());
     SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
     if (previous) DeleteObject(previous);
 }
@@ -107,18 +106,26 @@ void WindowPeer::changed(Control& control, Change what) {
         case Change::Visible:
             ShowWindow(hwnd_, control.visible() ? SW_SHOWNA : SW_HIDE);
             break;
-        case Change::Rect: {
-            const Rect& r = control.rect();
-            SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+        case Change::Rect:
+            layout();
             break;
-        }
         case Change::Font:
             applyFont(control.font());
             break;
         default:
             break;
     }
+}
+
+void WindowPeer::layout() {
+    if (!hwnd_) return;
+    const Rect r = owner_.place(control_);
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void WindowPeer::dpiChanged() {
+    applyFont(control_.font());
+    layout();
 }
 
 void WindowPeer::repaintBehind() {
@@ -179,14 +186,11 @@ private:
 class ButtonPeer final : public WindowPeer {
 public:
     ButtonPeer(FormWindow& owner, Control& control, DWORD style)
-        : WindowPeer(owner, control, L"BUTTON", style, 0), control_(control) {}
+        : WindowPeer(owner, control, L"BUTTON", style, 0) {}
 
     void command(WORD code) override {
         if (code == BN_CLICKED && control_.kind() == Kind::CommandButton) control_.click();
     }
-
-private:
-    Control& control_;
 };
 
 // The picture is stretched over the control; its bitmap lives as long as the peer shows it.
@@ -194,7 +198,7 @@ class PicturePeer final : public WindowPeer {
 public:
     PicturePeer(FormWindow& owner, PictureControl& control)
         : WindowPeer(owner, control, L"STATIC", SS_BITMAP | SS_REALSIZECONTROL, 0),
-          control_(control),
+          picture_(control),
           instance_(owner.instance()) {
         showPicture();
     }
@@ -213,13 +217,13 @@ public:
     }
 
     void command(WORD code) override {
-        if (code == STN_CLICKED) control_.click();
+        if (code == STN_CLICKED) picture_.click();
     }
 
 private:
     void showPicture() {
         if (!hwnd_) return;
-        const Picture& picture = control_.picture();
+        const Picture& picture = picture_.picture();
         HBITMAP bitmap = nullptr;
         const auto count =
             static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
@@ -236,12 +240,10 @@ private:
         if (bitmap_) DeleteObject(bitmap_);
         bitmap_ = bitmap;
         // The control sizes itself to a new bitmap; the design says its size.
-        const Rect& r = control_.rect();
-        SetWindowPos(hwnd_, nullptr, r.left, r.top, r.width, r.height,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        layout();
     }
 
-    PictureControl& control_;
+    PictureControl& picture_;
     HINSTANCE instance_;
     HBITMAP bitmap_ = nullptr;
 };
@@ -301,9 +303,11 @@ std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer) {
 
 ImageListPeer::ImageListPeer(FormWindow& owner, ImageList& list)
     : owner_(owner),
-      images_(ImageList_Create(list.imageSize(), list.imageSize(), ILC_COLOR32 | ILC_MASK,
+      list_(list),
+      size_(owner.scale(list.imageSize())),
+      images_(ImageList_Create(size_, size_, ILC_COLOR32 | ILC_MASK,
                                static_cast<int>(list.images().size()), 8)) {
-    addMissing(list);
+    addMissing();
 }
 
 ImageListPeer::~ImageListPeer() {
@@ -314,16 +318,48 @@ ImageListPeer::~ImageListPeer() {
 }
 
 void ImageListPeer::changed(Control& control, Change what) {
-    if (what == Change::Items) addMissing(static_cast<ImageList&>(control));
+    if (what == Change::Items) addMissing();
 }
 
-void ImageListPeer::addMissing(const ImageList& list) {
+void ImageListPeer::dpiChanged() {
     if (!images_) return;
-    const int size = list.imageSize();
-    const auto& images = list.images();
+    size_ = owner_.scale(list_.imageSize());
+    // Same handle, emptied at the new size: the controls that show it keep it.
+    ImageList_SetIconSize(images_, size_, size_);
+    addMissing();
+}
+
+namespace {
+
+// Image index (0-based) at size x size: the variant of that size, else the smallest larger one
+// (or the largest there is) rescaled.
+std::vector<std::uint32_t> imageAt(const ImageList& list, std::size_t index, int size) {
+    const ImageList::Pixels& base = list.images()[index];
+    const auto& variants = list.variants(static_cast<int>(index) + 1);
+    const ImageList::Pixels* best = &base;
+    int bestSize = list.imageSize();
+    for (const auto& v : variants) {
+        if (v.size == size) return v.pixels;
+        const bool better =
+            bestSize < size ? v.size > bestSize : (v.size > size && v.size < bestSize);
+        if (better) {
+            best = &v.pixels;
+            bestSize = v.size;
+        }
+    }
+    return resample(*best, bestSize, size);
+}
+
+}  // namespace
+
+void ImageListPeer::addMissing() {
+    if (!images_) return;
+    const int size = size_;
+    const auto& images = list_.images();
     for (auto i = static_cast<std::size_t>(ImageList_GetImageCount(images_)); i < images.size();
          ++i) {
-        const std::uint32_t* pixels = images[i].data();
+        const std::vector<std::uint32_t> scaled = imageAt(list_, i, size);
+        const std::uint32_t* pixels = scaled.data();
         const bool alpha =
             hasAlpha(pixels, static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
         HBITMAP color = createBitmap(size, size, pixels);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <vector>
 
 #include "platform/win32/text.h"
@@ -62,6 +63,32 @@ void styleFor(const Form& form, DWORD& style, DWORD& exStyle) {
     exStyle |= form.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
 }
 
+// Functions of later systems, found at run time so that the program still starts without them.
+template <class Function>
+Function user32(const char* name) {
+    HMODULE module = GetModuleHandleW(L"user32.dll");
+    FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(found));
+}
+
+int dpiOf(HWND hwnd) {
+    static const auto getDpiForWindow = user32<UINT(WINAPI*)(HWND)>("GetDpiForWindow");
+    if (getDpiForWindow && hwnd)
+        if (const UINT dpi = getDpiForWindow(hwnd)) return static_cast<int>(dpi);
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+bool hasMenuBar(const Form& form) {
+    for (const Control* control : form.controls())
+        if (control->kind() == Kind::MenuItem && control->visible() &&
+            !static_cast<const MenuItem*>(control)->parent())
+            return true;
+    return false;
+}
+
 // Messages of a container's children belong to the form.
 LRESULT CALLBACK forwardToForm(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                DWORD_PTR form) {
@@ -105,6 +132,80 @@ FormWindow::FormWindow(Form& form, HINSTANCE instance, HICON icon)
     CreateWindowExW(exStyle, className.c_str(), toWide(form.caption()).c_str(), style, r.left,
                     r.top, r.width, r.height, nullptr, nullptr, instance, this);
     bar_ = CreateMenu();
+    if (!hwnd_) return;
+    // The design is at 96 dpi; the window takes its screen's scale before anything is laid out.
+    dpi_ = dpiOf(hwnd_);
+    SIZE outer{scale(r.width), scale(r.height)};
+    if (form.clientSize.width > 0 && form.clientSize.height > 0) outer = outerFor(form.clientSize);
+    if (outer.cx != r.width || outer.cy != r.height)
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    form.userMoved(windowRect(hwnd_));
+}
+
+SIZE FormWindow::outerFor(Size client) const {
+    using AdjustForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+    static const auto adjustForDpi = user32<AdjustForDpi>("AdjustWindowRectExForDpi");
+    RECT r{0, 0, scale(client.width), scale(client.height)};
+    const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    // The bar is attached only when its items are made, after this: count it now.
+    const BOOL menu = GetMenu(hwnd_) != nullptr || hasMenuBar(form_);
+    if (adjustForDpi)
+        adjustForDpi(&r, style, menu, exStyle, static_cast<UINT>(dpi_));
+    else
+        AdjustWindowRectEx(&r, style, menu, exStyle);
+    return {r.right - r.left, r.bottom - r.top};
+}
+
+Rect FormWindow::place(const Control& control) const {
+    const Rect& d = control.rect();
+    Rect r{scale(d.left), scale(d.top), scale(d.width), scale(d.height)};
+    const Size& design = form_.clientSize;
+    const unsigned anchors = control.anchors;
+    if (control.container || design.width <= 0 || design.height <= 0 || !hwnd_ ||
+        anchors == (anchor::kLeft | anchor::kTop))
+        return r;
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int rightGap = scale(design.width - d.left - d.width);
+    const int bottomGap = scale(design.height - d.top - d.height);
+    if (anchors & anchor::kRight) {
+        const int right = client.right - rightGap;
+        if (anchors & anchor::kLeft)
+            r.width = std::max(0, right - r.left);
+        else
+            r.left = right - r.width;
+    }
+    if (anchors & anchor::kBottom) {
+        const int bottom = client.bottom - bottomGap;
+        if (anchors & anchor::kTop)
+            r.height = std::max(0, bottom - r.top);
+        else
+            r.top = bottom - r.height;
+    }
+    return r;
+}
+
+void FormWindow::layout() {
+    for (Control* control : form_.controls())
+        if (auto* peer = dynamic_cast<Peer*>(control->peer())) peer->layout();
+}
+
+void FormWindow::changeDpi(int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == dpi_) return;
+    dpi_ = dpi;
+    // Images first: the controls that show them measure their rows and buttons by them.
+    for (Control* control : form_.controls())
+        if (control->kind() == Kind::ImageList)
+            if (auto* peer = dynamic_cast<Peer*>(control->peer())) peer->dpiChanged();
+    for (Control* control : form_.controls())
+        if (control->kind() != Kind::ImageList)
+            if (auto* peer = dynamic_cast<Peer*>(control->peer())) peer->dpiChanged();
+    if (suggested)
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top,
+                     suggested->right - suggested->left, suggested->bottom - suggested->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 FormWindow::~FormWindow() {
@@ -162,6 +263,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (wParam) form_.unload(UnloadMode::WindowsSession);
             return 0;
         case WM_SIZE: {
+            if (wParam != SIZE_MINIMIZED) layout();
             if (!form_.loaded() || wParam == SIZE_MAXSHOW || wParam == SIZE_MAXHIDE) break;
             const WindowState state = wParam == SIZE_MINIMIZED   ? WindowState::Minimized
                                       : wParam == SIZE_MAXIMIZED ? WindowState::Maximized
@@ -169,6 +271,20 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // A minimised window keeps the rectangle it had.
             const Rect rect = state == WindowState::Minimized ? form_.rect() : windowRect(hwnd);
             form_.userResized(rect, state);
+            return 0;
+        }
+        case WM_GETMINMAXINFO: {
+            const Size& least = form_.minClientSize;
+            if (least.width <= 0 || least.height <= 0) break;
+            const SIZE outer = outerFor(least);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+            info->ptMinTrackSize = {outer.cx, outer.cy};
+            return 0;
+        }
+        case 0x02E0: {  // WM_DPICHANGED, not in every SDK's headers
+            auto alive = alive_;
+            changeDpi(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            if (*alive) layout();
             return 0;
         }
         case WM_MOVE:
@@ -184,7 +300,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             } else if (lParam != 0) {
                 auto child = reinterpret_cast<HWND>(lParam);
                 if (Peer* peer = findPeer([child](Peer& p) { return p.window() == child; })) {
-                    peer->command(HIWORD(wParam));
+                    peer->commandFrom(LOWORD(wParam), HIWORD(wParam));
                     return 0;
                 }
             }
@@ -309,6 +425,8 @@ std::unique_ptr<ControlPeer> FormWindow::createPeer(Control& control) {
             return createTimerPeer(*this, static_cast<Timer&>(control));
         case Kind::ListView:
             return createListViewPeer(*this, static_cast<ListView&>(control));
+        case Kind::Toolbar:
+            return createToolbarPeer(*this, static_cast<Toolbar&>(control));
         case Kind::Label:
         case Kind::CommandButton:
         case Kind::Frame:

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "platform/win32/text.h"
 #include "ui/win32/peers.h"
 
@@ -45,6 +47,21 @@ public:
                 WindowPeer::changed(control, what);
                 break;
         }
+    }
+
+    void layout() override {
+        WindowPeer::layout();
+        fillLastColumn();
+    }
+
+    void dpiChanged() override {
+        WindowPeer::dpiChanged();
+        // The rows take their height from the images when the list is set again.
+        if (HIMAGELIST images = ListView_GetImageList(hwnd_, LVSIL_SMALL)) {
+            ListView_SetImageList(hwnd_, nullptr, LVSIL_SMALL);
+            ListView_SetImageList(hwnd_, images, LVSIL_SMALL);
+        }
+        pushColumns();
     }
 
     void forgetImages(HIMAGELIST images) override {
@@ -102,13 +119,28 @@ private:
             std::wstring text = toWide(columns[static_cast<std::size_t>(i)]);
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            column.cx = list_.columnWidth(static_cast<std::size_t>(i));
+            column.cx = owner_.scale(list_.columnWidth(static_cast<std::size_t>(i)));
             column.pszText = text.data();
             column.iSubItem = i;
             SendMessageW(hwnd_, i < existing ? LVM_SETCOLUMNW : LVM_INSERTCOLUMNW,
                          static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&column));
         }
         pushSortArrow();
+        fillLastColumn();
+    }
+
+    // A list that stretches with the window gives its last column the room left over.
+    void fillLastColumn() {
+        if (!hwnd_ || !(list_.anchors & anchor::kRight) || list_.columns().empty()) return;
+        const auto last = list_.columns().size() - 1;
+        RECT client{};
+        GetClientRect(hwnd_, &client);
+        int others = 0;
+        for (std::size_t i = 0; i < last; ++i)
+            others += ListView_GetColumnWidth(hwnd_, static_cast<int>(i));
+        const int width = std::max(owner_.scale(list_.columnWidth(last)),
+                                   static_cast<int>(client.right) - others);
+        ListView_SetColumnWidth(hwnd_, static_cast<int>(last), width);
     }
 
     void pushSortArrow() {

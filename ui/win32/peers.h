@@ -32,12 +32,18 @@ public:
     virtual UINT_PTR timerId() const { return 0; }
     // WM_COMMAND from the control's window (notification code).
     virtual void command(WORD code) {}
+    // The same with the command's id, which tells the items of a toolbar apart.
+    virtual void commandFrom(WORD id, WORD code) { command(code); }
     virtual bool notify(const NMHDR& header, LRESULT& result) { return false; }
     // WM_CTLCOLORSTATIC; null = the default colours.
     virtual HBRUSH colorStatic(HDC dc) { return nullptr; }
     virtual void timer() {}
     // The image list is about to go: stop showing it.
     virtual void forgetImages(HIMAGELIST images) {}
+    // The form's client area changed size: take the place the layout gives.
+    virtual void layout() {}
+    // The window moved to a screen of another scale: fonts and images anew.
+    virtual void dpiChanged() {}
 };
 
 class FormWindow final : public FormPeer {
@@ -64,7 +70,18 @@ public:
                      MenuPeer* addingPeer = nullptr);
     void forgetImages(HIMAGELIST images);
 
+    // Dots per inch of the window's screen; 96 is the designed scale.
+    int dpi() const { return dpi_; }
+    int scale(int designed) const { return MulDiv(designed, dpi_, 96); }
+    // Where a control goes in pixels: its designed rectangle scaled, and for a control on an
+    // anchored form, kept at the edges it is anchored to.
+    Rect place(const Control& control) const;
+
 private:
+    void layout();
+    void changeDpi(int dpi, const RECT* suggested);
+    // The outer size that holds the client area at the current scale.
+    SIZE outerFor(Size client) const;
     static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     template <class Predicate>
@@ -77,6 +94,7 @@ private:
     HWND hwnd_ = nullptr;
     HMENU bar_ = nullptr;
     UINT nextId_ = 100;
+    int dpi_ = 96;
     HWND modalOwner_ = nullptr;
     // Set to false when this object goes, so a handler that unloaded the form tells the
     // window procedure still on the stack not to touch it.
@@ -101,16 +119,22 @@ private:
     HMENU submenu_ = nullptr;
 };
 
+// The images at the form's scale: a 16-pixel list shows 24-pixel images at 144 dpi, taken from
+// the list's variants or rescaled.
 class ImageListPeer final : public Peer {
 public:
     ImageListPeer(FormWindow& owner, ImageList& list);
     ~ImageListPeer() override;
     void changed(Control& control, Change what) override;
+    void dpiChanged() override;
     HIMAGELIST handle() const { return images_; }
+    int imageSize() const { return size_; }
 
 private:
-    void addMissing(const ImageList& list);
+    void addMissing();
     FormWindow& owner_;
+    ImageList& list_;
+    int size_;
     HIMAGELIST images_;
 };
 
@@ -122,6 +146,8 @@ public:
     ~WindowPeer() override;
     HWND window() const override { return hwnd_; }
     void changed(Control& control, Change what) override;
+    void layout() override;
+    void dpiChanged() override;
 
 protected:
     void applyFont(const Font& font);
@@ -129,6 +155,8 @@ protected:
     void repaintBehind();
 
     HWND hwnd_ = nullptr;
+    FormWindow& owner_;
+    Control& control_;
 
 private:
     HFONT font_ = nullptr;
@@ -138,9 +166,10 @@ private:
 std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control);
 std::unique_ptr<Peer> createListViewPeer(FormWindow& owner, ListView& list);
 std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer);
+std::unique_ptr<Peer> createToolbarPeer(FormWindow& owner, Toolbar& bar);
 
 // GDI helpers.
-HFONT createFont(const Font& font, HWND reference);
+HFONT createFont(const Font& font, int dpi);
 // A top-down 32-bit DIB section; an image whose alpha is 0 everywhere comes out opaque.
 HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels);
 
