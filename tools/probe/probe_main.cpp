@@ -105,30 +105,30 @@ int cmdCreate(const Parsed& p) {
     HWND hwnd = probe::createWindow(p.positional[0], p.positional[1], owner, false);
     if (!hwnd) return failWith("CreateWindowEx failed, error " + std::to_string(GetLastError()));
     out("hwnd=" + probe::hwndText(hwnd) + " pid=" + std::to_string(GetCurrentProcessId()));
-    for (const auto& spec : p.children) {
-        auto colon = spec.find(':');
-        HWND child = probe::createChild(hwnd, spec.substr(0, colon),
-                                        colon == std::string::npos ? "" : spec.substr(colon + 1));
-        if (!child) return failWith("child " + spec + " failed");
+    for (const auto& childArg : p.children) {
+        auto colon = childArg.find(':');
+        HWND child = probe::createChild(hwnd, childArg.substr(0, colon),
+                                        colon == std::string::npos ? "" : childArg.substr(colon + 1));
+        if (!child) return failWith("child " + childArg + " failed");
         out("child=" + probe::hwndText(child));
     }
     if (!p.menu.empty()) {
         HMENU bar = CreateMenu(), file = CreatePopupMenu();
-        for (const auto& spec : p.menu) {
-            auto eq = spec.rfind('=');
+        for (const auto& arg : p.menu) {
+            auto eq = arg.rfind('=');
             UINT id =
-                eq == std::string::npos ? 0 : UINT(std::strtoul(spec.c_str() + eq + 1, nullptr, 0));
-            AppendMenuW(file, MF_STRING, id, probe::widen(spec.substr(0, eq)).c_str());
+                eq == std::string::npos ? 0 : UINT(std::strtoul(arg.c_str() + eq + 1, nullptr, 0));
+            AppendMenuW(file, MF_STRING, id, probe::widen(arg.substr(0, eq)).c_str());
         }
         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
         SetMenu(hwnd, bar);
     }
     if (p.has("--hotkey")) {
-        const std::string& spec = p.options.at("--hotkey");
-        auto flag = probe::modifierFlag(std::atoi(spec.c_str()));
-        int vk = std::atoi(spec.c_str() + spec.find(':') + 1);
+        const std::string& arg = p.options.at("--hotkey");
+        auto flag = probe::modifierFlag(std::atoi(arg.c_str()));
+        int vk = std::atoi(arg.c_str() + arg.find(':') + 1);
         if (!flag || !RegisterHotKey(hwnd, 1, *flag, UINT(vk)))
-            return failWith("RegisterHotKey " + spec + " failed");
+            return failWith("RegisterHotKey " + arg + " failed");
     }
     if (!p.has("--hidden")) {
         ShowWindow(hwnd, SW_SHOWNORMAL);
