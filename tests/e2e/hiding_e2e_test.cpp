@@ -4,17 +4,6 @@
 namespace e2e {
 namespace {
 
-template <class Pred>
-bool pumpUntil(Pred pred, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        probe::pump();
-        Sleep(1);  // a tight loop starves the Wine server
-    }
-    return true;
-}
-
 class Hiding : public KvrTest {
 protected:
     probe::Process kvr;
@@ -52,8 +41,9 @@ protected:
         if (pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
-               << probe::quote(probe::windowText(w)) << " still " << (visible ? "hidden" : "visible")
-               << " 5 s after " << after << "; kvr.exe windows:" << windowsOf(kvr.pid());
+               << probe::quote(probe::windowText(w)) << " still "
+               << (visible ? "hidden" : "visible") << " 5 s after " << after
+               << "; kvr.exe windows:" << windowsOf(kvr.pid());
     }
     void press(int modifier, int key) {
         ASSERT_TRUE(probe::pressKey(modifier, key));

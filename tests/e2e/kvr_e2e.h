@@ -64,6 +64,20 @@ Combos takenOf(const Combos& combos);              // those that are not free no
 Combos freeOf(const Combos& combos);               // those that are free now
 std::string list(const Combos& combos);
 
+// Polls until pred() or the timeout, answering our own windows' messages meanwhile (the
+// program's calls on them wait for that); a millisecond apart, as a tight loop starves the
+// Wine server.
+template <class Pred>
+bool pumpUntil(Pred pred, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!pred()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        probe::pump();
+        Sleep(1);
+    }
+    return true;
+}
+
 class KvrTest : public ::testing::Test {
 public:
     static std::string kvrExe();

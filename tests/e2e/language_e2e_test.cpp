@@ -33,12 +33,7 @@ TEST_F(Language, SpanishTitleMenusAndHiddenByText) {
     probe::pump(200);
     ASSERT_TRUE(probe::moveMouseOver(target));
     ASSERT_TRUE(probe::pressKey(16, 120));
-    const DWORD start = GetTickCount();
-    while (probe::isVisible(target) && GetTickCount() - start < 5000) {
-        probe::pump();
-        Sleep(1);
-    }
-    ASSERT_FALSE(probe::isVisible(target));
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(target); }, 5000));
     const auto rows = probe::listViewRows(probe::findListView(main), 3);
     ASSERT_TRUE(rows) << "the main window's list could not be read";
     ASSERT_EQ(rows->size(), 1u);
@@ -51,12 +46,7 @@ TEST_F(Language, SpanishTitleMenusAndHiddenByText) {
     const auto id = probe::findMenuCommand(main, *exit, &error);
     ASSERT_TRUE(id) << "no Spanish exit command " << probe::quote(*exit) << ": " << error;
     ASSERT_TRUE(probe::postMenuCommand(main, *id));
-    const DWORD stop = GetTickCount();
-    while (kvr.running() && GetTickCount() - stop < kEndTimeoutMs) {
-        probe::pump();
-        Sleep(1);
-    }
-    EXPECT_FALSE(kvr.running());
+    EXPECT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
     EXPECT_TRUE(probe::isVisible(target));
     DestroyWindow(target);
 }

@@ -6,17 +6,6 @@
 namespace e2e {
 namespace {
 
-template <class Pred>
-bool pumpUntil(Pred pred, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        probe::pump();
-        Sleep(1);  // a tight loop starves the Wine server
-    }
-    return true;
-}
-
 class MainWindow : public KvrTest {
 protected:
     probe::Process kvr;

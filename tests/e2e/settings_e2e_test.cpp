@@ -26,13 +26,12 @@ TEST_F(Settings, FirstStartWritesEveryCreatedDefaultTheRunEntryAndTakesTheDefaul
     ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
 
     const std::map<std::string, std::string> created = {
-        {"BxTA", "-1"}, {"BxTP", "1"},  {"BxTS", "1"},  {"BxTT", ""},    {"OI", "1"},
-        {"OR", "1"},    {"OS", "0"},    {"OT", "0"},    {"OO", "1"},     {"SE", "15"},
-        {"SR", "0"},    {"S0", "16"},   {"S1", "16"},   {"S2", "16"},    {"S3", "17"},
-        {"S4", "17"},   {"S5", "17"},   {"S6", "17"},   {"S7", "18"},    {"S8", "18"},
-        {"S9", "18"},   {"S10", "16"},  {"S11", "17"},  {"T0", "120"},   {"T1", "121"},
-        {"T2", "122"},  {"T3", "120"},  {"T4", "121"},  {"T5", "122"},   {"T6", "123"},
-        {"T7", "87"},   {"T8", "113"},  {"T9", "114"},  {"T10", "115"},  {"T11", "115"}};
+        {"BxTA", "-1"}, {"BxTP", "1"}, {"BxTS", "1"}, {"BxTT", ""},   {"OI", "1"},   {"OR", "1"},
+        {"OS", "0"},    {"OT", "0"},   {"OO", "1"},   {"SE", "15"},   {"SR", "0"},   {"S0", "16"},
+        {"S1", "16"},   {"S2", "16"},  {"S3", "17"},  {"S4", "17"},   {"S5", "17"},  {"S6", "17"},
+        {"S7", "18"},   {"S8", "18"},  {"S9", "18"},  {"S10", "16"},  {"S11", "17"}, {"T0", "120"},
+        {"T1", "121"},  {"T2", "122"}, {"T3", "120"}, {"T4", "121"},  {"T5", "122"}, {"T6", "123"},
+        {"T7", "87"},   {"T8", "113"}, {"T9", "114"}, {"T10", "115"}, {"T11", "115"}};
     for (const auto& [name, value] : created) EXPECT_EQ(option(name), value) << name;
     EXPECT_EQ(probe::regGetString("HKCU\\Software\\ORQ\\KVR\\Language", "Language"), "English");
     EXPECT_EQ(probe::regGetString(kRunKey, "KVR"), quotedExe());

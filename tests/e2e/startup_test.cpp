@@ -7,18 +7,6 @@ namespace {
 
 class Startup : public KvrTest {};
 
-// Polls until pred() or the timeout, 1 ms apart (a tight loop starves the Wine server).
-template <class Pred>
-bool waitFor(Pred pred, DWORD timeoutMs) {
-    DWORD start = GetTickCount();
-    while (!pred()) {
-        if (GetTickCount() - start >= timeoutMs) return false;
-        probe::pump();
-        Sleep(1);
-    }
-    return true;
-}
-
 bool hasWindowOfClass(DWORD pid, const std::string& cls, bool visibleOnly) {
     for (const auto& w : probe::topLevelWindowsOf(pid))
         if (w.className == cls && (w.visible || !visibleOnly)) return true;
@@ -30,8 +18,8 @@ TEST_F(Startup, SplashShowsThenHiddenMainWindowHoldsEverySeededHotkey) {
     auto kvr = start();
     ASSERT_TRUE(kvr.handle());
 
-    EXPECT_TRUE(waitFor([&] { return hasWindowOfClass(kvr.pid(), probe::kSplashClass, true); },
-                        kStartTimeoutMs))
+    EXPECT_TRUE(pumpUntil([&] { return hasWindowOfClass(kvr.pid(), probe::kSplashClass, true); },
+                          kStartTimeoutMs))
         << "no visible " << probe::kSplashClass
         << " window with OS=1; windows:" << windowsOf(kvr.pid());
     ASSERT_TRUE(hotkeysTaken(combos(kSeeded), kvr));
@@ -59,7 +47,7 @@ TEST_F(Startup, WithoutSplashOptionNoSplashIsEverVisible) {
     // Watch the windows (passively) until the main window is there and answers.
     bool splashSeen = false;
     HWND main = nullptr;
-    waitFor(
+    pumpUntil(
         [&] {
             splashSeen = splashSeen || hasWindowOfClass(kvr.pid(), probe::kSplashClass, true);
             main = probe::findWindow(probe::kMainClass, std::nullopt, kvr.pid(), 0);
@@ -128,7 +116,7 @@ TEST_F(Startup, SecondInstanceOnlyShowsMessage014AndTheFirstKeepsRunning) {
                     hasWindowOfClass(second.pid(), probe::kMainClass, false);
     };
     std::optional<probe::MessageBoxInfo> box;
-    waitFor(
+    pumpUntil(
         [&] {
             noteWindows();
             box = probe::findMessageBox(second.pid(), 0);
@@ -144,7 +132,7 @@ TEST_F(Startup, SecondInstanceOnlyShowsMessage014AndTheFirstKeepsRunning) {
     EXPECT_TRUE(second.running()) << "the second instance ended before OK was pressed";
 
     ASSERT_TRUE(probe::pressOk(box->hwnd));
-    ASSERT_TRUE(waitFor(
+    ASSERT_TRUE(pumpUntil(
         [&] {
             noteWindows();
             return !second.running();
