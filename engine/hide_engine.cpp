@@ -71,20 +71,38 @@ void frmPpal::HideWindow(Hwnd h, const std::string& windowClass, int bit) {
     entry.smallIcon = icon.empty() ? 0 : imlApp.add(std::move(icon));
     lsvVentanas.add(std::move(entry));
 
-    // Its find dialog or tool palettes would otherwise stay on screen.
-    platform::desktop().showOwnedPopups(h, false);
+    // Its find dialog or tool palettes would otherwise stay on screen. Asking the system costs
+    // a walk over every window, so a batch asks only the owners it knows of.
+    if (!popupOwners_ || popupOwners_->count(h)) {
+        platform::desktop().showOwnedPopups(h, false);
+        popupsHidden_.insert(h);
+    }
     modVentanas::ShowHideWindow(h, true);
     showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion, &mnuMostrarTodas,
                &mnuSTMostrarTodas},
               true);
 }
 
+std::unordered_set<Hwnd> frmPpal::visiblePopupOwners() {
+    std::unordered_set<Hwnd> owners;
+    auto& desktop = platform::desktop();
+    desktop.enumWindows([&](Hwnd w) {
+        if (desktop.isWindowVisible(w)) {
+            if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) owners.insert(owner);
+        }
+        return true;
+    });
+    return owners;
+}
+
 void frmPpal::HideClassUnderCursor(Hwnd h) {
     const std::string prefix = modVentanas::GetWindowClass(h);
     const auto windows = modVentanas::ListWindowsOfClass(h, prefix);
+    popupOwners_ = visiblePopupOwners();
     for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
         HideWindow(windows[i].hwnd, prefix, kByClass);
     }
+    popupOwners_.reset();
     showMenus({&mnuMostrarXClase, &mnuSTMostrarXClase, &mnuMostrarUltima, &mnuSTMostrarUltima,
                &mnuMostrarSeleccion, &mnuMostrarTodas, &mnuSTMostrarTodas},
               true);
@@ -96,6 +114,7 @@ void frmPpal::OcultarXTitulo() {
         return;
     }
     modVentanas::EnumTopWindows(1);
+    popupOwners_ = visiblePopupOwners();
     bool nothingFound = true;
     for (std::size_t i = 1; i < modVentanas::TopWindows.size(); ++i) {
         const Hwnd h = modVentanas::TopWindows[i];
@@ -107,6 +126,7 @@ void frmPpal::OcultarXTitulo() {
         HideWindow(h, windowClass, kByTitle);
         nothingFound = false;
     }
+    popupOwners_.reset();
     if (nothingFound && settings::BxTA) notice(2);
     modVentanas::TopWindows.assign(1, 0);
     showMenus({&mnuMostrarXTitulo, &mnuSTMostrarXTitulo, &mnuMostrarUltima, &mnuSTMostrarUltima,
@@ -117,7 +137,7 @@ void frmPpal::OcultarXTitulo() {
 void frmPpal::showEntry(std::size_t index) {
     const Hwnd h = handleOf(lsvVentanas.items()[index]);
     modVentanas::ShowHideWindow(h, false);
-    platform::desktop().showOwnedPopups(h, true);
+    if (popupsHidden_.erase(h)) platform::desktop().showOwnedPopups(h, true);
 }
 
 void frmPpal::restoreTrayAreaIfEmpty() {

@@ -6,7 +6,9 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "startup/mod_mensajes.h"
@@ -132,6 +134,11 @@ private:
     bool showMatching(const std::function<bool(const ui::ListItem&)>& pick);
     void restoreTrayAreaIfEmpty();
     bool popUpTickRunning_ = false;
+    std::unordered_set<platform::Hwnd> visiblePopupOwners();
+    // While a hide of many windows runs: the windows that own a visible pop-up.
+    std::optional<std::unordered_set<platform::Hwnd>> popupOwners_;
+    // Windows whose pop-ups were hidden with them, to be shown with them again.
+    std::unordered_set<platform::Hwnd> popupsHidden_;
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
 };
 

@@ -133,7 +133,8 @@ int main(int argc, char** argv) {
             if (!pumpUntil([&] { return allHidden(targets.matching); }, 60000)) break;
             hide.push_back(nowMs() - start);
             probe::pressKey(17, 123);
-            pumpUntil([&] { return allShown(targets.matching); }, 60000);
+            if (!pumpUntil([&] { return allShown(targets.matching); }, 60000)) break;
+            Sleep(300);  // let the show-all finish before the next press
         }
         const std::string what = "hide by title, " + std::to_string(count) + " windows (" +
                                  std::to_string(targets.matching.size()) + " match)";

@@ -79,6 +79,27 @@ TEST_F(HideEngine, OwnedPopUpsGoWithTheirOwnerAndComeBackWithIt) {
     EXPECT_TRUE(visible(find));
 }
 
+TEST_F(HideEngine, ManyHiddenWindowsAskForPopUpsOnlyWhereThereAreSome) {
+    settings::BxTT = "Report";
+    std::vector<Hwnd> plain;
+    for (int i = 0; i < 5; ++i) plain.push_back(window("Viewer", "Report " + std::to_string(i)));
+    const Hwnd owner = window("Editor", "Report draft");
+    const Hwnd palette = window("Palette", "Tools", {.owner = owner});
+    fake.desktop.ownedPopupCalls.clear();
+    press(0xBFFD);
+    EXPECT_FALSE(visible(owner));
+    EXPECT_FALSE(visible(palette));
+    EXPECT_EQ(fake.desktop.ownedPopupCalls,
+              (std::vector<std::pair<Hwnd, bool>>{{owner, false}}));
+    for (Hwnd h : plain) EXPECT_FALSE(visible(h));
+
+    press(0xBFF9);
+    EXPECT_TRUE(visible(owner));
+    EXPECT_TRUE(visible(palette));
+    EXPECT_EQ(fake.desktop.ownedPopupCalls,
+              (std::vector<std::pair<Hwnd, bool>>{{owner, false}, {owner, true}}));
+}
+
 TEST_F(HideEngine, InvisibleRootUnderTheMouseHidesNothing) {
     const Hwnd owner = window("Owner", "hidden owner", {.visible = false});
     // A visible pop-up whose owner is hidden: its root is the invisible owner.
