@@ -263,6 +263,8 @@ void frmPpal::wireEvents() {
         {&mnuSTMosaicoV, [] { modVentanas::TileAll(0); }},
         {&mnuMosaicoH, [] { modVentanas::TileAll(1); }},
         {&mnuSTMosaicoH, [] { modVentanas::TileAll(1); }},
+        {&mnuMostrarAyuda, [this] { ShowHelp(); }},
+        {&mnuSTMostrarAyuda, [this] { ShowHelp(); }},
         {&mnuSalir, [this] { mnuSalir_Click(); }},
         {&mnuSTSalir, [this] { mnuSTSalir_Click(); }},
         {&mnuSTMostrarPpal, [this] { mnuSTMostrarPpal_Click(); }},
@@ -371,7 +373,12 @@ void frmPpal::lsvVentanas_ColumnClick(int column) {
     lsvVentanas.sortBy(column, flipped);
 }
 
-// "Preferencias" and "Ayuda" wait for the preferences dialog and the help.
+void frmPpal::ShowHelp() {
+    // The shell opens the language's compiled help with its viewer, as F1 in the window would.
+    platform::system().openDocument(hWnd(), modGeneral::HelpFile);
+}
+
+// "Preferencias" waits for the preferences dialog.
 void frmPpal::tlbPpal_ButtonClick(const ui::ToolButton& button) {
     const std::string& key = button.key;
     if (key == "MostrarTitulo") ShowByTitle();
@@ -380,6 +387,7 @@ void frmPpal::tlbPpal_ButtonClick(const ui::ToolButton& button) {
     if (key == "Cascada") modVentanas::CascadeAll(0);
     if (key == "MosaicoV") modVentanas::TileAll(0);
     if (key == "MosaicoH") modVentanas::TileAll(1);
+    if (key == "Ayuda") ShowHelp();
     if (key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
     if (key == "Salir") mnuSalir_Click();
 }

@@ -111,6 +111,8 @@ public:
     void cmdCerrar_Click() { mnuSalir_Click(); }
     void mnuSTSalir_Click() { mnuSalir_Click(); }
     void mnuSTMostrarPpal_Click();
+    // Opens the help file of the current language.
+    void ShowHelp();
     void mmnuLenguasDisponibles_Click(std::size_t index);
     // column: 0-based, as the toolkit numbers columns.
     void lsvVentanas_ColumnClick(int column);

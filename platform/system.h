@@ -32,6 +32,9 @@ public:
     // Modal; returns the button id.
     virtual int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
                            std::uint32_t style) = 0;
+    // Opens a document or address with the program the shell associates with it (help files,
+    // web pages); false when the shell could not.
+    virtual bool openDocument(Hwnd owner, const std::string& target) = 0;
 };
 
 class FileSystem {

@@ -26,6 +26,10 @@ public:
     int screenHeight() override { return height; }
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
                    std::uint32_t style) override;
+    bool openDocument(Hwnd, const std::string& target) override {
+        opened.push_back(target);
+        return true;
+    }
 
     bool earlierInstance = false;
     std::string folder = "C:\\Program Files\\KVR";
@@ -33,6 +37,7 @@ public:
     int width = 1280;
     int height = 800;
     std::vector<Box> boxes;
+    std::vector<std::string> opened;
 };
 
 // Paths are compared without regard to case, as on Windows.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include "platform/win32/text.h"
 
 namespace kvr::platform {
@@ -63,6 +65,13 @@ int Win32System::messageBox(Hwnd owner, const std::string& text, const std::stri
                             std::uint32_t style) {
     return MessageBoxW(toHwnd(owner), win32::toWide(text).c_str(), win32::toWide(caption).c_str(),
                        style);
+}
+
+bool Win32System::openDocument(Hwnd owner, const std::string& target) {
+    // Values above 32 mean success.
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(toHwnd(owner), L"open",
+                                                   win32::toWide(target).c_str(), nullptr,
+                                                   nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 bool Win32MessageQueue::registerHotKey(Hwnd window, int id, std::uint32_t modifiers,

@@ -16,6 +16,7 @@ public:
     int screenHeight() override;
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
                    std::uint32_t style) override;
+    bool openDocument(Hwnd owner, const std::string& target) override;
 
 private:
     void* mutex_ = nullptr;

@@ -73,5 +73,16 @@ TEST_F(MainWindowLanguages, CloseBoxMinimisesAndHidesTheToggleBringsItBack) {
     main.unload();
 }
 
+TEST_F(MainWindowLanguages, HelpOpensTheCurrentLanguagesHelpFileFromEveryPlace) {
+    main.load();
+    main.languageItems()[1]->click();  // Deutsch
+    main.mnuMostrarAyuda.click();
+    main.mnuSTMostrarAyuda.click();  // hidden in the tray menu, but its command still works
+    main.tlbPpal.press("Ayuda");
+    EXPECT_EQ(fake.system.opened,
+              std::vector<std::string>(3, "C:\\Program Files\\KVR\\Lng\\KVR_Deu.chm"));
+    main.unload();
+}
+
 }  // namespace
 }  // namespace kvr
