@@ -116,14 +116,18 @@ ErrorCode clsWBD::CreateKey(const std::string& sKey) {
     return rc;
 }
 
-bool clsWBD::EnumKeys(std::vector<std::string>& colKeys, const std::string& sKey) {
-    colKeys.assign(1, "");
+bool clsWBD::OpenToRead(const std::string& sKey, HKey hDefault, std::uint32_t access, HKey& key) {
     std::string path = sKey;
     bool rootNamed = false;
-    const HKey root = ResolveRoot(path, reg::kClassesRoot, rootNamed);
+    const HKey root = ResolveRoot(path, hDefault, rootNamed);
     if (!rootNamed && namesNoKey(path)) return false;
+    return registry_.openKey(root, path, access, key) == err::kSuccess;
+}
+
+bool clsWBD::EnumKeys(std::vector<std::string>& colKeys, const std::string& sKey) {
+    colKeys.assign(1, "");
     HKey key = 0;
-    if (registry_.openKey(root, path, reg::kRead, key) != err::kSuccess) return false;
+    if (!OpenToRead(sKey, reg::kClassesRoot, reg::kRead, key)) return false;
     platform::KeyInfo info;
     registry_.queryInfoKey(key, info);
     for (std::uint32_t index = 0; index <= info.subKeys; ++index) {
@@ -137,12 +141,8 @@ bool clsWBD::EnumKeys(std::vector<std::string>& colKeys, const std::string& sKey
 
 bool clsWBD::EnumValues(std::vector<std::string>& colKeys, const std::string& sKey) {
     colKeys.assign(1, "");
-    std::string path = sKey;
-    bool rootNamed = false;
-    const HKey root = ResolveRoot(path, reg::kClassesRoot, rootNamed);
-    if (!rootNamed && namesNoKey(path)) return false;
     HKey key = 0;
-    if (registry_.openKey(root, path, reg::kRead, key) != err::kSuccess) return false;
+    if (!OpenToRead(sKey, reg::kClassesRoot, reg::kRead, key)) return false;
     platform::KeyInfo info;
     if (registry_.queryInfoKey(key, info) == err::kInvalidParameter) {
         registry_.closeKey(key);
@@ -184,12 +184,8 @@ bool clsWBD::EnumValues(std::vector<std::string>& colKeys, const std::string& sK
 }
 
 bool clsWBD::ExistKey(const std::string& sKey) {
-    std::string path = sKey;
-    bool rootNamed = false;
-    const HKey root = ResolveRoot(path, reg::kLocalMachine, rootNamed);
-    if (!rootNamed && namesNoKey(path)) return false;
     HKey key = 0;
-    if (registry_.openKey(root, path, reg::kRead, key) != err::kSuccess) return false;
+    if (!OpenToRead(sKey, reg::kLocalMachine, reg::kRead, key)) return false;
     registry_.closeKey(key);
     return true;
 }
@@ -259,12 +255,8 @@ ErrorCode clsWBD::SetReg(const std::string& sKey, const std::string& sName, cons
 
 std::optional<clsWBD::Data> clsWBD::ReadValue(const std::string& sKey, const std::string& sValue,
                                               HKey hDefault, bool bFormat) {
-    std::string path = sKey;
-    bool rootNamed = false;
-    const HKey root = ResolveRoot(path, hDefault, rootNamed);
-    if (!rootNamed && namesNoKey(path)) return std::nullopt;
     HKey key = 0;
-    if (registry_.openKey(root, path, reg::kQueryValue, key) != err::kSuccess) return std::nullopt;
+    if (!OpenToRead(sKey, hDefault, reg::kQueryValue, key)) return std::nullopt;
     std::uint32_t type = 0;
     std::vector<std::uint8_t> data;
     const ErrorCode rc = registry_.queryValue(key, sValue, type, data);

@@ -51,6 +51,9 @@ private:
     // Leaves the sub-path in sKey. rootNamed tells whether the path named its root itself.
     platform::HKey ResolveRoot(std::string& sKey, platform::HKey hDefault, bool& rootNamed) const;
     platform::ErrorCode DeleteKeyTree(platform::HKey hParent, const std::string& sSubKey);
+    // Resolves the path and opens it; false when it names no key (a root only when named).
+    bool OpenToRead(const std::string& sKey, platform::HKey hDefault, std::uint32_t access,
+                    platform::HKey& key);
     static std::string TrimRegText(const std::string& sText, bool bMulti);
 
     platform::Registry& registry_;
