@@ -53,14 +53,23 @@ std::vector<std::string> FakeFileSystem::listFiles(const std::string& pattern) {
     for (const auto& [k, file] : files_) {
         if (k.compare(0, folder.size(), folder) != 0) continue;
         const std::string name = file.path.substr(folder.size());
-        if (name.find('\\') == std::string::npos && wildcardMatch(namePattern.c_str(), name.c_str())) {
+        // As FindFirstFile does, a trailing ".*" also takes names without an extension.
+        const bool dotStar = namePattern.size() >= 2 &&
+                             namePattern.compare(namePattern.size() - 2, 2, ".*") == 0 &&
+                             name.find('.') == std::string::npos;
+        const std::string effective =
+            dotStar ? namePattern.substr(0, namePattern.size() - 2) : namePattern;
+        if (name.find('\\') == std::string::npos &&
+            wildcardMatch(effective.c_str(), name.c_str())) {
             names.push_back(name);
         }
     }
     return names;
 }
 
-void FakeFileSystem::erase(const std::string& path) { files_.erase(key(path)); }
+void FakeFileSystem::erase(const std::string& path) {
+    files_.erase(key(path));
+}
 
 bool FakeFileSystem::exists(const std::string& path) const {
     return files_.count(key(path)) != 0;
@@ -69,10 +78,10 @@ bool FakeFileSystem::exists(const std::string& path) const {
 namespace {
 
 // 0x80..0x9F of Windows-1252; the five holes map to themselves, as Windows does.
-constexpr char16_t kHigh1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char16_t kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 void appendUtf8(std::string& out, char16_t c) {
     if (c < 0x80) {

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/message_queue.h"
 #include "platform/registry.h"
+#include "platform/system.h"
 
 namespace kvr::contract {
 
@@ -43,5 +46,46 @@ struct DesktopEnv {
 // The desktop port and an arranger for it. The real desktop is shared with whatever else runs:
 // tests look only at their own windows.
 DesktopEnv makeDesktop();
+
+// The message-queue port of this thread and a window of ours to register hotkeys on. Whatever
+// is still queued goes when the environment does.
+class QueueEnv {
+public:
+    virtual ~QueueEnv() = default;
+    virtual platform::MessageQueue& queue() = 0;
+    virtual platform::Hwnd window() = 0;
+    // Queues an ordinary message for window(); dispatching it runs the function. Does not look
+    // at the queue afterwards, so a following wait still sees the message as new.
+    virtual void postOrdinary(std::function<void()> message) = 0;
+    // Presses and releases the combination as a user would; false when this environment
+    // cannot produce keyboard input.
+    virtual bool pressHotkey(std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
+    // Guards a wait that might never end: after the delay, if the wait has not returned, a
+    // message is queued to end it and wokenByGuard() turns true.
+    virtual void guardWait(int milliseconds) = 0;
+    virtual bool wokenByGuard() = 0;
+};
+
+std::unique_ptr<QueueEnv> makeQueueEnv();
+
+// A fresh process-wide services port, as the program would make it at start-up.
+std::unique_ptr<platform::System> makeSystem();
+
+// The file port and a scratch folder of its own, emptied and removed with the environment.
+class FilesEnv {
+public:
+    virtual ~FilesEnv() = default;
+    virtual platform::FileSystem& files() = 0;
+    // The scratch folder, as a full path without a trailing backslash.
+    virtual std::string folder() = 0;
+    // name is relative to folder() and may go through folders made with makeFolder().
+    virtual void write(const std::string& name, const std::string& bytes) = 0;
+    virtual void makeFolder(const std::string& name) = 0;
+    virtual bool exists(const std::string& name) = 0;
+    // The ANSI code page ansiToUtf8 converts from.
+    virtual unsigned ansiCodePage() = 0;
+};
+
+std::unique_ptr<FilesEnv> makeFilesEnv();
 
 }  // namespace kvr::contract

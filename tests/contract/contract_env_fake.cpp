@@ -1,5 +1,7 @@
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_system.h"
 #include "tests/contract/contract_env.h"
 
 namespace kvr::contract {
@@ -48,6 +50,62 @@ DesktopEnv makeDesktop() {
     desktop->create("Progman", "Program Manager", shell);
     auto arranger = std::make_unique<FakeArranger>(*desktop);
     return {std::move(desktop), std::move(arranger)};
+}
+
+namespace {
+
+class FakeQueueEnv : public QueueEnv {
+public:
+    platform::MessageQueue& queue() override { return queue_; }
+    platform::Hwnd window() override { return 0x1234; }
+    void postOrdinary(std::function<void()> message) override { queue_.post(std::move(message)); }
+    bool pressHotkey(std::uint32_t modifiers, std::uint32_t virtualKey) override {
+        // A combination nobody registered is swallowed, as the keyboard would be.
+        queue_.press(modifiers, virtualKey);
+        return true;
+    }
+    void guardWait(int) override {
+        // The fake never sleeps: an empty queue at the wait is the case the guard is for.
+        queue_.onIdle = [this] {
+            woken_ = true;
+            queue_.post([] {});
+        };
+    }
+    bool wokenByGuard() override { return woken_; }
+
+private:
+    platform::FakeMessageQueue queue_;
+    bool woken_ = false;
+};
+
+class FakeFilesEnv : public FilesEnv {
+public:
+    platform::FileSystem& files() override { return files_; }
+    std::string folder() override { return "C:\\KVRContract"; }
+    void write(const std::string& name, const std::string& bytes) override {
+        files_.put(folder() + "\\" + name, bytes);
+    }
+    // The fake holds files only; a folder shows through the files put inside it.
+    void makeFolder(const std::string&) override {}
+    bool exists(const std::string& name) override { return files_.exists(folder() + "\\" + name); }
+    unsigned ansiCodePage() override { return 1252; }
+
+private:
+    platform::FakeFileSystem files_;
+};
+
+}  // namespace
+
+std::unique_ptr<QueueEnv> makeQueueEnv() {
+    return std::make_unique<FakeQueueEnv>();
+}
+
+std::unique_ptr<platform::System> makeSystem() {
+    return std::make_unique<platform::FakeSystem>();
+}
+
+std::unique_ptr<FilesEnv> makeFilesEnv() {
+    return std::make_unique<FakeFilesEnv>();
 }
 
 }  // namespace kvr::contract

@@ -1,11 +1,13 @@
 #include <windows.h>
 
 #include <set>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
 #include "tests/contract/contract_env.h"
 
 namespace kvr::contract {
@@ -82,6 +84,205 @@ class Win32Arranger : public WindowArranger {
 
 DesktopEnv makeDesktop() {
     return {std::make_unique<platform::Win32Desktop>(), std::make_unique<Win32Arranger>()};
+}
+
+namespace {
+
+// Private to the queue environment's window: lParam owns a std::function to run.
+constexpr UINT kRunMessage = WM_APP + 0x4B;
+constexpr wchar_t kQueueWindowClass[] = L"KVRContractQueue";
+
+LRESULT CALLBACK queueWindowProc(HWND h, UINT message, WPARAM w, LPARAM l) {
+    if (message == kRunMessage) {
+        std::unique_ptr<std::function<void()>> run(reinterpret_cast<std::function<void()>*>(l));
+        (*run)();
+        return 0;
+    }
+    return DefWindowProcW(h, message, w, l);
+}
+
+class Win32QueueEnv : public QueueEnv {
+public:
+    Win32QueueEnv() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = queueWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = kQueueWindowClass;
+        RegisterClassExW(&wc);  // fails harmlessly when an earlier environment registered it
+        window_ =
+            CreateWindowExW(0, kQueueWindowClass, L"KVR contract queue", WS_OVERLAPPEDWINDOW, 0, 0,
+                            200, 100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        // Start each case from an empty queue.
+        pump();
+    }
+
+    ~Win32QueueEnv() override {
+        if (guardThread_ != nullptr) {
+            SetEvent(guardCancel_);
+            WaitForSingleObject(guardThread_, INFINITE);
+            CloseHandle(guardThread_);
+        }
+        if (guardCancel_ != nullptr) CloseHandle(guardCancel_);
+        // Frees, without running, what the case left queued: it may point at the case's locals.
+        MSG msg;
+        while (PeekMessageW(&msg, window_, kRunMessage, kRunMessage, PM_REMOVE)) {
+            delete reinterpret_cast<std::function<void()>*>(msg.lParam);
+        }
+        pump();
+        DestroyWindow(window_);
+        pump();
+    }
+
+    platform::MessageQueue& queue() override { return queue_; }
+    platform::Hwnd window() override {
+        return static_cast<platform::Hwnd>(reinterpret_cast<UINT_PTR>(window_));
+    }
+
+    void postOrdinary(std::function<void()> message) override {
+        auto* owned = new std::function<void()>(std::move(message));
+        if (!PostMessageW(window_, kRunMessage, 0, reinterpret_cast<LPARAM>(owned))) delete owned;
+    }
+
+    bool pressHotkey(std::uint32_t modifiers, std::uint32_t virtualKey) override {
+        std::vector<WORD> keys;
+        if (modifiers & platform::mod::kControl) keys.push_back(VK_CONTROL);
+        if (modifiers & platform::mod::kAlt) keys.push_back(VK_MENU);
+        if (modifiers & platform::mod::kShift) keys.push_back(VK_SHIFT);
+        keys.push_back(static_cast<WORD>(virtualKey));
+        std::vector<INPUT> inputs;
+        for (WORD k : keys) inputs.push_back(key(k, 0));
+        for (auto it = keys.rbegin(); it != keys.rend(); ++it) {
+            inputs.push_back(key(*it, KEYEVENTF_KEYUP));
+        }
+        if (SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) !=
+            inputs.size()) {
+            return false;
+        }
+        // Input travels through the server; give it a moment to land without taking anything
+        // off the queue.
+        for (int i = 0; i < 100 && !(HIWORD(GetQueueStatus(QS_HOTKEY)) & QS_HOTKEY); ++i) Sleep(10);
+        return true;
+    }
+
+    void guardWait(int milliseconds) override {
+        guardCancel_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        guardDelay_ = static_cast<DWORD>(milliseconds);
+        waiter_ = GetCurrentThreadId();
+        guardThread_ = CreateThread(nullptr, 0, guard, this, 0, nullptr);
+    }
+
+    bool wokenByGuard() override { return woken_ != 0; }
+
+private:
+    static INPUT key(WORD virtualKey, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.dwFlags = flags;
+        return input;
+    }
+
+    static DWORD WINAPI guard(void* self) {
+        auto* env = static_cast<Win32QueueEnv*>(self);
+        if (WaitForSingleObject(env->guardCancel_, env->guardDelay_) == WAIT_TIMEOUT) {
+            InterlockedExchange(&env->woken_, 1);
+            PostThreadMessageW(env->waiter_, WM_NULL, 0, 0);
+        }
+        return 0;
+    }
+
+    platform::Win32MessageQueue queue_;
+    HWND window_ = nullptr;
+    HANDLE guardThread_ = nullptr;
+    HANDLE guardCancel_ = nullptr;
+    DWORD guardDelay_ = 0;
+    DWORD waiter_ = 0;
+    volatile LONG woken_ = 0;
+};
+
+std::wstring wide(const std::string& utf8) {
+    return platform::win32::toWide(utf8);
+}
+
+class Win32FilesEnv : public FilesEnv {
+public:
+    Win32FilesEnv() {
+        wchar_t temp[MAX_PATH + 1];
+        const DWORD n = GetTempPathW(MAX_PATH + 1, temp);
+        std::wstring path(temp, n);
+        if (!path.empty() && path.back() == L'\\') path.pop_back();
+        static int serial = 0;
+        path += L"\\KVRContract" + std::to_wstring(GetCurrentProcessId()) + L"_" +
+                std::to_wstring(++serial);
+        removeTree(path);
+        CreateDirectoryW(path.c_str(), nullptr);
+        folder_ = platform::win32::toUtf8(path);
+    }
+
+    ~Win32FilesEnv() override { removeTree(wide(folder_)); }
+
+    platform::FileSystem& files() override { return files_; }
+    std::string folder() override { return folder_; }
+
+    void write(const std::string& name, const std::string& bytes) override {
+        HANDLE file = CreateFileW(wide(folder_ + "\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return;
+        DWORD written = 0;
+        if (!bytes.empty()) {
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        }
+        CloseHandle(file);
+    }
+
+    void makeFolder(const std::string& name) override {
+        CreateDirectoryW(wide(folder_ + "\\" + name).c_str(), nullptr);
+    }
+
+    bool exists(const std::string& name) override {
+        return GetFileAttributesW(wide(folder_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    unsigned ansiCodePage() override { return GetACP(); }
+
+private:
+    // Through the raw API, so cleaning up owes nothing to the code under test.
+    static void removeTree(const std::wstring& path) {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring child = path + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    removeTree(child);
+                } else {
+                    DeleteFileW(child.c_str());
+                }
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryW(path.c_str());
+    }
+
+    platform::Win32FileSystem files_;
+    std::string folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<QueueEnv> makeQueueEnv() {
+    return std::make_unique<Win32QueueEnv>();
+}
+
+std::unique_ptr<platform::System> makeSystem() {
+    return std::make_unique<platform::Win32System>();
+}
+
+std::unique_ptr<FilesEnv> makeFilesEnv() {
+    return std::make_unique<Win32FilesEnv>();
 }
 
 }  // namespace kvr::contract
