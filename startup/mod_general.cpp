@@ -14,10 +14,13 @@ std::unique_ptr<frmSplash> splash;
 
 }  // namespace
 
-frmSplash* Splash() { return splash.get(); }
+frmSplash* Splash() {
+    return splash.get();
+}
 
 std::string HelpFileFor(const std::string& language) {
-    return platform::system().appFolder() + "\\Lng\\KVR_" + language.substr(0, 3) + ".chm";
+    return platform::system().appFolder() + "\\Lng\\KVR_" +
+           modTraducir::Characters(language, 0, 3) + ".chm";
 }
 
 bool Main() {

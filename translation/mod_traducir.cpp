@@ -70,15 +70,6 @@ std::size_t charCount(std::string_view s) {
     return n;
 }
 
-// The characters from index first, count of them (fewer at the end of the text).
-std::string chars(std::string_view s, std::size_t first, std::size_t count) {
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < first && i < s.size(); ++n) nextChar(s, i);
-    const std::size_t from = i;
-    for (std::size_t n = 0; n < count && i < s.size(); ++n) nextChar(s, i);
-    return std::string(s.substr(from, i - from));
-}
-
 std::string lngPath(const std::string& prefix, const std::string& name) {
     return platform::system().appFolder() + prefix + name + ".txt";
 }
@@ -127,6 +118,15 @@ bool isDigit(char c) {
 
 }  // namespace
 
+// The characters from index first, count of them (fewer at the end of the text).
+std::string Characters(std::string_view s, std::size_t first, std::size_t count) {
+    std::size_t i = 0;
+    for (std::size_t n = 0; n < first && i < s.size(); ++n) nextChar(s, i);
+    const std::size_t from = i;
+    for (std::size_t n = 0; n < count && i < s.size(); ++n) nextChar(s, i);
+    return std::string(s.substr(from, i - from));
+}
+
 bool IsNumeric(std::string_view text) {
     // Sign, digits with an optional decimal point and exponent, blanks around: no hexadecimal,
     // "inf" or "nan", which a general number parser would take.
@@ -161,7 +161,8 @@ std::vector<std::string> GetMessage(int number) {
     char key[16];
     std::snprintf(key, sizeof key, "%03d", number);
     // Read anew on every call: no text outlives the call.
-    auto value = LanguageText(LanguageFilePrefix, chars(CurrentLanguage, 0, 3), "Eng").value(key);
+    auto value =
+        LanguageText(LanguageFilePrefix, Characters(CurrentLanguage, 0, 3), "Eng").value(key);
     std::vector<std::string> parts =
         value ? langfile::split(*value) : std::vector{std::string(key)};
     if (parts.size() < 2) parts.push_back(productName());
@@ -285,7 +286,7 @@ void translateTextBox(ui::TextBox& x, Translator& t) {
     if (x.text().empty()) return;
     std::string text = x.text();
     codeOf(text, x.tag);
-    const auto parts = t.parts(chars(text, 0, 4));
+    const auto parts = t.parts(Characters(text, 0, 4));
     if (!parts) return x.setText(text);
     x.setText((*parts)[0]);
     if (parts->size() > 1) x.setToolTipText((*parts)[1]);
@@ -407,7 +408,7 @@ std::vector<std::string> ListLanguages(const std::string& pattern) {
         // "KVR_" + name + "." + extension: message and help files have 11 characters.
         const std::size_t length = charCount(file);
         if (length <= 11) continue;
-        std::string name = chars(file, 4, length - 8);
+        std::string name = Characters(file, 4, length - 8);
         if (name == "English") continue;
         others.push_back(std::move(name));
     }

@@ -23,6 +23,9 @@ std::vector<std::string> GetMessage(int number);
 // current language nor English knows stays as it is.
 void TranslateForm(ui::Form& form, const std::string& prefix);
 
+// The characters (not bytes) of a UTF-8 text from index first, count of them (fewer at its end).
+std::string Characters(std::string_view text, std::size_t first, std::size_t count);
+
 // Whether a text parses as a number, as the codes do.
 bool IsNumeric(std::string_view text);
 

@@ -56,6 +56,13 @@ TEST_F(StartUp, LanguageAndHelpFileComeFromTheLanguageSetting) {
     EXPECT_EQ(modTraducir::CurrentLanguage, "De");
     EXPECT_EQ(modGeneral::HelpFile, "C:\\Program Files\\KVR\\Lng\\KVR_De.chm");
 
+    // Three characters, not three bytes, of a name in another script.
+    fake.registry.putText(kCurrentUser, kLanguageKey, "Language",
+                          "\xCE\x95\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD");
+    ASSERT_TRUE(modGeneral::Main());
+    EXPECT_EQ(modGeneral::HelpFile,
+              "C:\\Program Files\\KVR\\Lng\\KVR_\xCE\x95\xCE\xBB\xCE\xBB.chm");
+
     fake.registry.putText(kCurrentUser, kLanguageKey, "Language", "");
     modGeneral::Main();
     EXPECT_EQ(modTraducir::CurrentLanguage, "English");
@@ -94,8 +101,8 @@ TEST_F(StartUp, FirstStartRunsRegistersTheDefaultHotkeysAndExitsCleanly) {
             ASSERT_NE(MainWindow(), nullptr);
             EXPECT_FALSE(modGeneral::Splash()->loaded());
             registeredWhileRunning = fake.queue.registrations().size() == 12 &&
-                                     fake.queue.taken(kShift, 120) &&
-                                     fake.queue.taken(kAlt, 87) && fake.queue.taken(kControl, 115);
+                                     fake.queue.taken(kShift, 120) && fake.queue.taken(kAlt, 87) &&
+                                     fake.queue.taken(kControl, 115);
         },
         [&] { MainWindow()->mnuSalir.click(); },
     });
