@@ -7,13 +7,11 @@ namespace {
 class Hiding : public KvrTest {
 protected:
     probe::Process kvr;
-    std::vector<HWND> windows;
 
     // A window of this test at its own place on the screen, so the mouse finds exactly it.
     HWND windowAt(const std::string& cls, const std::string& title, int slot) {
-        HWND w = probe::createWindow(cls, title);
+        HWND w = track(probe::createWindow(cls, title));
         if (w) MoveWindow(w, 40 + (slot % 4) * 300, 40 + (slot / 4) * 240, 280, 200, TRUE);
-        windows.push_back(w);
         return w;
     }
 
@@ -25,15 +23,8 @@ protected:
         ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
     }
     void TearDown() override {
-        if (kvr.running()) {
-            // The exit shows our windows again, which needs us to answer: pump meanwhile.
-            std::string error;
-            EXPECT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
-            EXPECT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
-        }
+        if (kvr.running()) EXPECT_TRUE(exitProgram(kvr));
         KvrTest::TearDown();
-        for (HWND w : windows) DestroyWindow(w);
-        probe::pump();
     }
 
     // Our windows answer the program's calls only while we pump.
@@ -117,10 +108,7 @@ TEST_F(Hiding, ExitWithWindowsHiddenShowsThemAllAgain) {
         press(16, 120);
         ASSERT_TRUE(becomes(w, false, "Shift+F9"));
     }
-    std::string error;
-    ASSERT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
-    // The program shows our windows while it exits: keep answering until it is gone.
-    ASSERT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
+    ASSERT_TRUE(exitProgram(kvr));
     EXPECT_TRUE(probe::isVisible(a));
     EXPECT_TRUE(probe::isVisible(b));
 }

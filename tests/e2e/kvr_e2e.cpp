@@ -85,7 +85,10 @@ void KvrTest::TearDown() {
             p->kill();
         }
     }
-    // Message boxes of ended processes vanish with them; nothing else to clean.
+    // Message boxes of ended processes vanish with them.
+    for (HWND w : ownWindows_) DestroyWindow(w);
+    ownWindows_.clear();
+    probe::pump();
 }
 
 void KvrTest::seed(const Slots& slots, const std::map<std::string, std::string>& options) {
@@ -146,8 +149,10 @@ HWND KvrTest::mainWindow(const probe::Process& kvr, DWORD timeoutMs) {
     std::string error;
     if (!probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error))
         return ::testing::AssertionFailure() << "exit command not sent: " << error;
+    // The exit shows the windows it hid, which waits for their threads: answer ours meanwhile.
+    pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs);
     DWORD code = 0;
-    if (!kvr.wait(kEndTimeoutMs, &code))
+    if (!kvr.wait(0, &code))
         return ::testing::AssertionFailure()
                << "kvr.exe still running " << kEndTimeoutMs
                << " ms after the exit command; its windows:" << windowsOf(kvr.pid());

@@ -99,13 +99,20 @@ protected:
     // The program's main window, waiting for it.
     HWND mainWindow(const probe::Process& kvr, DWORD timeoutMs = kStartTimeoutMs);
     // Posts the exit command and waits for the process to end.
+    // Posts the exit command and waits for the process to end, answering our windows meanwhile.
     ::testing::AssertionResult exitProgram(const probe::Process& kvr);
+    // A window of this test, destroyed after the program has ended.
+    HWND track(HWND w) {
+        ownWindows_.push_back(w);
+        return w;
+    }
     // The screen into the screenshots folder beside this executable (BMP).
     void screenshot(const std::string& tag);
     static std::string windowsOf(DWORD pid);  // for failure messages
 
 private:
     std::vector<DWORD> started_;
+    std::vector<HWND> ownWindows_;
 };
 
 }  // namespace e2e

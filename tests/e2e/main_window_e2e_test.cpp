@@ -10,7 +10,6 @@ class MainWindow : public KvrTest {
 protected:
     probe::Process kvr;
     HWND main = nullptr;
-    std::vector<HWND> windows;
 
     void SetUp() override {
         KvrTest::SetUp();
@@ -22,21 +21,14 @@ protected:
         ASSERT_NE(main, nullptr) << windowsOf(kvr.pid());
     }
     void TearDown() override {
-        if (kvr.running()) {
-            std::string error;
-            EXPECT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
-            EXPECT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
-        }
+        if (kvr.running()) EXPECT_TRUE(exitProgram(kvr));
         KvrTest::TearDown();
-        for (HWND w : windows) DestroyWindow(w);
-        probe::pump();
     }
 
     HWND windowAt(const std::string& cls, const std::string& title, int slot) {
-        HWND w = probe::createWindow(cls, title);
+        HWND w = track(probe::createWindow(cls, title));
         // Below the centred main window, which the mouse hotkey never hides.
         if (w) MoveWindow(w, 20 + slot * 300, 630, 260, 150, TRUE);
-        windows.push_back(w);
         return w;
     }
     // Hides w with the mouse hotkey (Shift+F9), answering the program meanwhile.
@@ -113,9 +105,7 @@ TEST_F(MainWindow, CloseBoxKeepsTheProgramAndItsHotkeysAndAltWBringsItBack) {
         << "Alt+W did not bring the main window back";
     EXPECT_EQ(rows().size(), 1u);  // the list survived the trip
 
-    std::string error;
-    ASSERT_TRUE(probe::sendExitCommand(lngDir(), kEndTimeoutMs, &error)) << error;
-    ASSERT_TRUE(pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs));
+    ASSERT_TRUE(exitProgram(kvr));
     EXPECT_TRUE(probe::isVisible(target)) << "the exit left a window hidden";
     EXPECT_TRUE(hotkeysFree(combos(kDefaults), 3000));
 }
