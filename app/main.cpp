@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <exception>
 
+#include "engine/hide_engine.h"
 #include "mainwin/frm_ppal.h"
+#include "mainwin/mod_sys_tray.h"
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_registry.h"
@@ -14,8 +16,15 @@
 
 namespace {
 
+// What the crash handlers can still reach on the way down.
+kvr::engine::HideEngine* running = nullptr;
+
+void showEverythingHidden() noexcept {
+    if (running) running->ShowEverythingHidden();
+}
+
 LONG WINAPI onCrash(EXCEPTION_POINTERS*) {
-    kvr::ShowEverythingHidden();
+    showEverythingHidden();
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -31,14 +40,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {
-        kvr::ShowEverythingHidden();
+        showEverythingHidden();
         std::abort();
     });
 
     kvr::ui::Win32Backend backend(instance);
     kvr::ui::setBackend(&backend);
 
-    const int code = kvr::modGeneral::Run();
+    kvr::modSysTray::ShellTrayArea trayArea;
+    kvr::engine::HideEngine engine(trayArea);
+    running = &engine;
+    const int code =
+        kvr::modGeneral::Run([&engine] { return std::make_unique<kvr::frmPpal>(engine); });
+    running = nullptr;
     kvr::ui::setBackend(nullptr);
     return code;
 }

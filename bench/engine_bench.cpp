@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "engine/hide_engine.h"
 #include "engine/mod_cadenas.h"
-#include "mainwin/frm_ppal.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
@@ -15,6 +15,11 @@
 namespace {
 
 using namespace kvr;
+
+struct NoTrayArea final : engine::TrayArea {
+    void HideTrayArea() override {}
+    void RestoreTrayArea() override {}
+};
 
 // One hide by title over N top-level windows, one in ten of them matching; then show them all
 // again so that every iteration starts from the same desktop.
@@ -34,11 +39,12 @@ void HideByTitle(benchmark::State& state) {
         desktop.create("App" + std::to_string(i % 7),
                        (i % 10 == 0 ? "Quarterly budget " : "Document ") + std::to_string(i));
     }
-    frmPpal main;
+    NoTrayArea trayArea;
+    engine::HideEngine engine(trayArea);
     for (auto _ : state) {
-        main.OcultarXTitulo();
+        engine.OcultarXTitulo();
         state.PauseTiming();
-        main.ShowAll();
+        engine.ShowAll();
         state.ResumeTiming();
     }
     state.counters["hidden"] = static_cast<double>(windows / 10);

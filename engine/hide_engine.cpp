@@ -1,120 +1,133 @@
-// Hiding windows and showing them again; the main window's list is the record of what is hidden.
-#include <string>
-#include <vector>
+#include "engine/hide_engine.h"
 
+#include <unordered_set>
+
+#include "base/ids.h"
 #include "engine/mod_cadenas.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
-#include "mainwin/frm_ppal.h"
-#include "mainwin/mod_sys_tray.h"
+#include "platform/desktop.h"
 #include "platform/services.h"
 #include "startup/settings.h"
-#include "translation/mod_traducir.h"
 
-namespace kvr {
+namespace kvr::engine {
+
+namespace method = ids::method;
+namespace msg = ids::msg;
 
 namespace {
-
-using platform::Hwnd;
-
-constexpr int kByMouse = 1;
-constexpr int kByClass = 2;
-constexpr int kByTitle = 4;
-
-std::string hiddenByText(int bit) {
-    const int message = bit == kByClass ? 3 : bit == kByTitle ? 5 : 6;
-    return modTraducir::GetMessage(message)[0];
-}
-
-Hwnd handleOf(const ui::ListItem& entry) {
-    try {
-        return static_cast<Hwnd>(std::stoul(entry.tag));
-    } catch (...) {
-        return 0;
-    }
-}
 
 // The desktop and the taskbar: hiding them by a matching title would leave the user with no
 // visible way back.
 bool isShellWindow(const std::string& windowClass) {
-    return windowClass == "Progman" || windowClass == "WorkerW" ||
-           windowClass == "Shell_TrayWnd" || windowClass == "Shell_SecondaryTrayWnd";
+    return windowClass == "Progman" || windowClass == "WorkerW" || windowClass == "Shell_TrayWnd" ||
+           windowClass == "Shell_SecondaryTrayWnd";
+}
+
+// h's pop-ups and theirs in turn: a find dialog's own message box goes with it.
+std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hwnd>>& popups) {
+    std::vector<Hwnd> found;
+    std::unordered_set<Hwnd> seen{h};
+    std::vector<Hwnd> owners{h};
+    while (!owners.empty()) {
+        const Hwnd owner = owners.back();
+        owners.pop_back();
+        const auto it = popups.find(owner);
+        if (it == popups.end()) continue;
+        for (const Hwnd popup : it->second) {
+            if (!seen.insert(popup).second) continue;
+            found.push_back(popup);
+            owners.push_back(popup);
+        }
+    }
+    return found;
 }
 
 }  // namespace
 
-void frmPpal::showMenus(std::initializer_list<ui::MenuItem*> items, bool enabled) {
-    for (ui::MenuItem* item : items) item->setEnabled(enabled);
-}
+HideEngine::HideEngine(TrayArea& trayArea) : trayArea_(trayArea) {}
 
-void frmPpal::notice(int message) {
-    const auto parts = modTraducir::GetMessage(message);
-    platform::system().messageBox(hWnd(), parts[0], parts[1],
-                                  platform::mb::kOk | platform::mb::kIconExclamation);
-}
-
-void frmPpal::HideWindow(Hwnd h, const std::string& windowClass, int bit) {
-    if (!modVentanas::WindowIsVisible(h)) return;
-    const std::string hiddenBy = hiddenByText(bit);
-    if (settings::OO != 0 && !TrayAreaHidden) {
-        modSysTray::HideTrayArea();
-        TrayAreaHidden = true;
-    }
-    if (settings::SE & bit) MuteSound();
-
-    ui::ListItem entry;
-    entry.text = modVentanas::GetWindowTitle(h);
-    entry.subItems = {windowClass, hiddenBy};
-    entry.tag = std::to_string(h);
-    // Only the class's own small icon: a window without one shows none.
-    auto icon = platform::desktop().classSmallIcon(h, imlApp.imageSize());
-    entry.smallIcon = icon.empty() ? 0 : imlApp.add(std::move(icon));
-    lsvVentanas.add(std::move(entry));
-
-    // Its find dialog or tool palettes would otherwise stay on screen. Asking the system costs
-    // a walk over every window, so a batch asks only the owners it knows of.
-    if (!popupOwners_ || popupOwners_->count(h)) {
-        platform::desktop().showOwnedPopups(h, false);
-        popupsHidden_.insert(h);
-    }
-    modVentanas::ShowHideWindow(h, true);
-    showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion, &mnuMostrarTodas,
-               &mnuSTMostrarTodas},
-              true);
-}
-
-std::unordered_set<Hwnd> frmPpal::visiblePopupOwners() {
-    std::unordered_set<Hwnd> owners;
+// ShowOwnedPopups would do this for us, but it walks the whole desktop for every owner and,
+// called from another process, never shows the pop-ups again: so the engine hides and shows
+// them itself, window by window, and keeps them with their owner's entry.
+HideEngine::PopupMap HideEngine::visiblePopups() {
+    PopupMap popups;
     auto& desktop = platform::desktop();
     desktop.enumWindows([&](Hwnd w) {
         if (desktop.isWindowVisible(w)) {
-            if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) owners.insert(owner);
+            if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) {
+                popups[owner].push_back(w);
+            }
         }
         return true;
     });
-    return owners;
+    return popups;
 }
 
-void frmPpal::HideClassUnderCursor(Hwnd h) {
+void HideEngine::hideTrayAreaOnce() {
+    if (settings::OO != 0 && !TrayAreaHidden) {
+        trayArea_.HideTrayArea();
+        TrayAreaHidden = true;
+    }
+}
+
+void HideEngine::restoreTrayArea() {
+    trayArea_.RestoreTrayArea();
+    TrayAreaHidden = false;
+}
+
+void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups) {
+    if (!modVentanas::WindowIsVisible(h)) return;
+    hideTrayAreaOnce();
+    if (settings::SE & method) MuteSound();
+
+    HiddenWindow entry;
+    entry.hwnd = h;
+    entry.title = modVentanas::GetWindowTitle(h);
+    entry.windowClass = windowClass;
+    entry.method = method;
+    entry.popups = popupsOf(h, popups);
+    entry.icon = platform::desktop().classSmallIcon(h, kIconSize);
+    const std::vector<Hwnd> hideNow = entry.popups;
+    // Entered before anything is hidden: whatever happens next, the record can bring it back.
+    windows.add(std::move(entry));
+
+    for (const Hwnd popup : hideNow) modVentanas::ShowHideWindow(popup, true);
+    modVentanas::ShowHideWindow(h, true);
+    commands.general = true;
+}
+
+void HideEngine::show(const HiddenWindow& entry) {
+    modVentanas::ShowHideWindow(entry.hwnd, false);
+    // Without taking the activation from the owner, as the system shows an owner's pop-ups.
+    for (const Hwnd popup : entry.popups) {
+        platform::desktop().showWindow(popup, platform::sw::kShowNa);
+    }
+}
+
+Outcome HideEngine::HideWindow(Hwnd h, const std::string& windowClass, int method) {
+    if (modVentanas::WindowIsVisible(h)) hide(h, windowClass, method, visiblePopups());
+    return {};
+}
+
+Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
     const std::string prefix = modVentanas::GetWindowClass(h);
-    const auto windows = modVentanas::ListWindowsOfClass(h, prefix);
-    popupOwners_ = visiblePopupOwners();
-    for (std::size_t i = 0; i + 1 < windows.size(); ++i) {
-        HideWindow(windows[i].hwnd, prefix, kByClass);
+    const auto list = modVentanas::ListWindowsOfClass(h, prefix);
+    if (list.size() > 1) {
+        const PopupMap popups = visiblePopups();
+        // The list ends with an empty record.
+        for (std::size_t i = 0; i + 1 < list.size(); ++i) {
+            hide(list[i].hwnd, prefix, method::kByClass, popups);
+        }
     }
-    popupOwners_.reset();
-    showMenus({&mnuMostrarXClase, &mnuSTMostrarXClase, &mnuMostrarUltima, &mnuSTMostrarUltima,
-               &mnuMostrarSeleccion, &mnuMostrarTodas, &mnuSTMostrarTodas},
-              true);
+    commands.general = commands.byClass = true;
+    return {};
 }
 
-void frmPpal::OcultarXTitulo() {
-    if (settings::BxTT.empty()) {
-        notice(9);
-        return;
-    }
+Outcome HideEngine::OcultarXTitulo() {
+    if (settings::BxTT.empty()) return {.notice = msg::kNoTitleText};
     modVentanas::EnumTopWindows(1);
-    popupOwners_ = visiblePopupOwners();
+    const PopupMap popups = visiblePopups();
     bool nothingFound = true;
     for (std::size_t i = 1; i < modVentanas::TopWindows.size(); ++i) {
         const Hwnd h = modVentanas::TopWindows[i];
@@ -123,173 +136,127 @@ void frmPpal::OcultarXTitulo() {
         if (!modCadenas::MatchText(settings::BxTT, title, settings::BxTP, settings::BxTS)) continue;
         const std::string windowClass = modVentanas::GetWindowClass(h);
         if (isShellWindow(windowClass)) continue;
-        HideWindow(h, windowClass, kByTitle);
+        hide(h, windowClass, method::kByTitle, popups);
         nothingFound = false;
     }
-    popupOwners_.reset();
-    if (nothingFound && settings::BxTA) notice(2);
     modVentanas::TopWindows.assign(1, 0);
-    showMenus({&mnuMostrarXTitulo, &mnuSTMostrarXTitulo, &mnuMostrarUltima, &mnuSTMostrarUltima,
-               &mnuMostrarSeleccion, &mnuMostrarTodas, &mnuSTMostrarTodas},
-              true);
+    commands.general = commands.byTitle = true;
+    return {.notice = nothingFound && settings::BxTA ? msg::kNothingFound : 0};
 }
 
-void frmPpal::showEntry(std::size_t index) {
-    const Hwnd h = handleOf(lsvVentanas.items()[index]);
-    modVentanas::ShowHideWindow(h, false);
-    if (popupsHidden_.erase(h)) platform::desktop().showOwnedPopups(h, true);
-}
-
-void frmPpal::restoreTrayAreaIfEmpty() {
-    if (lsvVentanas.count() == 0 && settings::OO != 0) {
-        modSysTray::RestoreTrayArea();
-        TrayAreaHidden = false;
-    }
-}
-
-void frmPpal::ShowAll() {
-    if (lsvVentanas.count() == 0) {
-        if (settings::BxTA) notice(4);
-        return;
-    }
-    for (std::size_t i = 0; i < lsvVentanas.count(); ++i) showEntry(i);
+Outcome HideEngine::ShowAll() {
+    if (windows.empty()) return {.notice = settings::BxTA ? msg::kNothingHidden : 0};
+    for (const HiddenWindow& entry : windows.entries()) show(entry);
     RestoreSound(0);
-    lsvVentanas.clear();
-    showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarXClase, &mnuSTMostrarXClase,
-               &mnuMostrarXTitulo, &mnuSTMostrarXTitulo, &mnuMostrarSeleccion, &mnuMostrarTodas,
-               &mnuSTMostrarTodas},
-              false);
-    if (settings::OO != 0) {
-        modSysTray::RestoreTrayArea();
-        TrayAreaHidden = false;
-    }
+    windows.clear();
+    commands = {};
+    if (settings::OO != 0) restoreTrayArea();
+    return {};
 }
 
-void frmPpal::ShowLast() {
-    if (lsvVentanas.count() == 0) {
-        if (settings::BxTA) notice(4);
-        return;
-    }
-    const std::size_t last = lsvVentanas.count() - 1;
-    showEntry(last);
-    lsvVentanas.remove(last);
-    RestoreSound(kByMouse);
+Outcome HideEngine::ShowLast() {
+    if (windows.empty()) return {.notice = settings::BxTA ? msg::kNothingHidden : 0};
+    showAndRemove({windows.size() - 1});
+    RestoreSound(method::kUnderMouse);
     UpdateShowMenus();
-    restoreTrayAreaIfEmpty();
+    if (windows.empty() && settings::OO != 0) restoreTrayArea();
+    return {};
 }
 
-bool frmPpal::showMatching(const std::function<bool(const ui::ListItem&)>& pick) {
-    std::vector<std::string> shown;
-    for (std::size_t i = 0; i < lsvVentanas.count(); ++i) {
-        if (!pick(lsvVentanas.items()[i])) continue;
-        showEntry(i);
-        shown.push_back(lsvVentanas.items()[i].tag);
-    }
-    // Each collected tag removes the first entry that still carries it, so two entries with
-    // the same handle both go.
-    for (const std::string& tag : shown) {
-        const auto& items = lsvVentanas.items();
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i].tag == tag) {
-                lsvVentanas.remove(i);
-                break;
-            }
+bool HideEngine::showAndRemove(const std::vector<std::size_t>& positions) {
+    std::vector<bool> chosen(windows.size(), false);
+    bool any = false;
+    for (const std::size_t p : positions) {
+        if (p < chosen.size() && !chosen[p]) {
+            chosen[p] = any = true;
+            show(windows[p]);
         }
     }
-    return !shown.empty();
+    // From the back, so that the positions still to remove stay valid.
+    for (std::size_t p = chosen.size(); p-- > 0;) {
+        if (chosen[p]) windows.remove(p);
+    }
+    return any;
 }
 
-void frmPpal::ShowByClass() {
-    if (lsvVentanas.count() == 0) {
-        if (settings::BxTA) notice(2);
-        return;
-    }
-    const std::string byClass = hiddenByText(kByClass);
-    const bool found = showMatching([&](const ui::ListItem& e) { return e.subItems[1] == byClass; });
-    if (!found && settings::BxTA) {
-        notice(2);
-    } else {
-        RestoreSound(kByClass);
-    }
-    showMenus({&mnuMostrarXClase, &mnuSTMostrarXClase}, false);
-    if (lsvVentanas.count() == 0) {
-        showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion, &mnuMostrarTodas,
-                   &mnuSTMostrarTodas},
-                  false);
-    }
-    restoreTrayAreaIfEmpty();
-}
-
-void frmPpal::ShowByTitle() {
-    if (lsvVentanas.count() == 0) {
-        if (settings::BxTA) notice(2);
-        return;
-    }
-    const std::string byTitle = hiddenByText(kByTitle);
-    const bool found = showMatching([&](const ui::ListItem& e) {
-        return e.subItems[1] == byTitle &&
-               modCadenas::MatchText(settings::BxTT, e.text, settings::BxTP, settings::BxTS);
-    });
-    if (!found && settings::BxTA) {
-        notice(2);
-    } else {
-        RestoreSound(kByTitle);
-    }
-    showMenus({&mnuMostrarXTitulo, &mnuSTMostrarXTitulo}, false);
-    if (lsvVentanas.count() == 0) {
-        showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion, &mnuMostrarTodas,
-                   &mnuSTMostrarTodas},
-                  false);
-    }
-    restoreTrayAreaIfEmpty();
-}
-
-void frmPpal::mnuMostrarSeleccion_Click() {
-    if (lsvVentanas.count() != 0) {
-        showMatching([](const ui::ListItem& e) { return e.selected; });
-    }
-    if (settings::BxTA) notice(1);
-}
-
-void frmPpal::lsvVentanas_DblClick() {
-    const int index = lsvVentanas.selectedIndex();
-    if (index < 0) {
-        if (settings::BxTA) notice(1);
-        return;
-    }
-    showEntry(static_cast<std::size_t>(index));
-    lsvVentanas.remove(static_cast<std::size_t>(index));
-    UpdateShowMenus();
-}
-
-void frmPpal::UpdateShowMenus() {
-    if (lsvVentanas.count() == 0) {
-        showMenus({&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarXClase, &mnuSTMostrarXClase,
-                   &mnuMostrarXTitulo, &mnuSTMostrarXTitulo, &mnuMostrarSeleccion,
-                   &mnuMostrarTodas, &mnuSTMostrarTodas},
-                  false);
-        return;
-    }
-    showMenus({&mnuMostrarXClase, &mnuSTMostrarXClase, &mnuMostrarXTitulo, &mnuSTMostrarXTitulo},
-              false);
-    const std::string byClass = hiddenByText(kByClass);
-    const std::string byTitle = hiddenByText(kByTitle);
-    for (const auto& entry : lsvVentanas.items()) {
-        if (entry.subItems[1] == byClass) showMenus({&mnuMostrarXClase, &mnuSTMostrarXClase}, true);
-        if (entry.subItems[1] == byTitle) {
-            showMenus({&mnuMostrarXTitulo, &mnuSTMostrarXTitulo}, true);
+Outcome HideEngine::showByMethod(int method) {
+    if (windows.empty()) return {.notice = settings::BxTA ? msg::kNothingFound : 0};
+    // The recorded method decides, not the text the list shows for it, which changes with the
+    // language.
+    std::vector<std::size_t> matching;
+    for (std::size_t p = 0; p < windows.size(); ++p) {
+        const HiddenWindow& entry = windows[p];
+        if (entry.method != method) continue;
+        if (method == method::kByTitle &&
+            !modCadenas::MatchText(settings::BxTT, entry.title, settings::BxTP, settings::BxTS)) {
+            continue;
         }
-        if (mnuMostrarXClase.enabled() && mnuMostrarXTitulo.enabled()) break;
+        matching.push_back(p);
+    }
+    const bool found = showAndRemove(matching);
+    Outcome outcome;
+    if (!found && settings::BxTA) {
+        outcome.notice = msg::kNothingFound;
+    } else {
+        RestoreSound(method);
+    }
+    (method == method::kByClass ? commands.byClass : commands.byTitle) = false;
+    if (windows.empty()) {
+        commands.general = false;
+        if (settings::OO != 0) restoreTrayArea();
+    }
+    return outcome;
+}
+
+Outcome HideEngine::ShowByClass() {
+    return showByMethod(method::kByClass);
+}
+
+Outcome HideEngine::ShowByTitle() {
+    return showByMethod(method::kByTitle);
+}
+
+Outcome HideEngine::ShowSelection(const std::vector<std::size_t>& positions) {
+    if (!windows.empty()) showAndRemove(positions);
+    return {.notice = settings::BxTA ? msg::kSelection : 0};
+}
+
+Outcome HideEngine::ShowOne(std::optional<std::size_t> position) {
+    if (!position || *position >= windows.size()) {
+        return {.notice = settings::BxTA ? msg::kSelection : 0};
+    }
+    showAndRemove({*position});
+    UpdateShowMenus();
+    return {};
+}
+
+void HideEngine::UpdateShowMenus() {
+    if (windows.empty()) {
+        commands = {};
+        return;
+    }
+    commands.byClass = commands.byTitle = false;
+    for (const HiddenWindow& entry : windows.entries()) {
+        if (entry.method == method::kByClass) commands.byClass = true;
+        if (entry.method == method::kByTitle) commands.byTitle = true;
+        if (commands.byClass && commands.byTitle) break;
     }
 }
 
-void ShowEverythingHidden() noexcept {
+void HideEngine::Exit() {
+    if (SoundMuted) {
+        settings::SR = 0;  // the volume always comes back at exit
+        RestoreSound(0);
+    }
+    if (!windows.empty()) ShowAll();
+    if (TrayAreaHidden) restoreTrayArea();
+    processHiding = false;
+    modProcsKVR::ShowProcessWindows();
+}
+
+void HideEngine::ShowEverythingHidden() noexcept {
     try {
-        if (frmPpal* main = MainWindow()) {
-            for (const auto& entry : main->lsvVentanas.items()) {
-                modVentanas::ShowHideWindow(handleOf(entry), false);
-            }
-        }
+        for (const HiddenWindow& entry : windows.entries()) show(entry);
         modProcsKVR::ShowProcessWindows();
     } catch (...) {
         // Nothing more can be done on the way down.
@@ -297,7 +264,7 @@ void ShowEverythingHidden() noexcept {
 }
 
 // Muting arrives with the sound work; until then hiding and showing leave the volume alone.
-void frmPpal::MuteSound() {}
-void frmPpal::RestoreSound(int) {}
+void HideEngine::MuteSound() {}
+void HideEngine::RestoreSound(int) {}
 
-}  // namespace kvr
+}  // namespace kvr::engine

@@ -1,65 +1,69 @@
 // What each of the twelve hotkeys does.
+#include "base/ids.h"
+#include "engine/hide_engine.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
-#include "mainwin/frm_ppal.h"
-#include "mainwin/mod_sys_tray.h"
 #include "startup/settings.h"
 
-namespace kvr {
+namespace kvr::engine {
 
-void frmPpal::RecibirMensajes(std::int32_t& id) {
-    const platform::Hwnd root = modVentanas::GetRootWindow(modVentanas::WindowUnderCursor());
-    constexpr int kByProcess = 8;
-    switch (id) {
-        case 0xBFFF:  // hide the window under the mouse
-            if (root != hWnd()) HideWindow(root, modVentanas::GetWindowClass(root), 1);
-            break;
-        case 0xBFFE:  // hide its whole class
-            if (root != hWnd()) HideClassUnderCursor(root);
-            break;
-        case 0xBFFD: OcultarXTitulo(); break;
-        case 0xBFFC: ShowLast(); break;
-        case 0xBFFB: ShowByClass(); break;
-        case 0xBFFA: ShowByTitle(); break;
-        case 0xBFF9: ShowAll(); break;
-        case 0xBFF8: mnuSTMostrarPpal_Click(); break;
-        case 0xBFF7:  // toggle the sound
+using ids::Slot;
+
+Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
+    const Hwnd root = modVentanas::GetRootWindow(modVentanas::WindowUnderCursor());
+    const auto slot = ids::slotOf(id);
+    if (!slot) return {};
+    switch (*slot) {
+        case Slot::HideUnderMouse:
+            if (root != mainWindow) {
+                return HideWindow(root, modVentanas::GetWindowClass(root),
+                                  ids::method::kUnderMouse);
+            }
+            return {};
+        case Slot::HideClassUnderMouse:
+            if (root != mainWindow) return HideClassUnderCursor(root);
+            return {};
+        case Slot::HideByTitle:
+            return OcultarXTitulo();
+        case Slot::ShowLast:
+            return ShowLast();
+        case Slot::ShowByClass:
+            return ShowByClass();
+        case Slot::ShowByTitle:
+            return ShowByTitle();
+        case Slot::ShowAll:
+            return ShowAll();
+        case Slot::ToggleMainWindow:
+            return {.toggleMainWindow = true};
+        case Slot::ToggleSound:
             if (SoundMuted) {
                 RestoreSound(0);
             } else {
                 MuteSound();
             }
-            break;
-        case 0xBFF6:  // toggle the notification area, whatever OO says
+            return {};
+        case Slot::ToggleTrayArea:  // whatever OO says
             if (TrayAreaHidden) {
-                modSysTray::RestoreTrayArea();
-                TrayAreaHidden = false;
+                restoreTrayArea();
             } else {
-                modSysTray::HideTrayArea();
+                trayArea_.HideTrayArea();
                 TrayAreaHidden = true;
             }
-            break;
-        case 0xBFF5:  // hide the listed programs' windows, continuously
+            return {};
+        case Slot::HidePrograms:  // kept up by the main window's timer from now on
             modProcsKVR::PrepareProcessHiding();
-            if (settings::OO != 0 && !TrayAreaHidden) {
-                modSysTray::HideTrayArea();
-                TrayAreaHidden = true;
-            }
-            if (settings::SE & kByProcess) MuteSound();
-            tmrPopUp.setEnabled(true);
-            break;
-        case 0xBFF4:  // show them again
-            tmrPopUp.setEnabled(false);
-            if (settings::OO != 0 && TrayAreaHidden) {
-                modSysTray::RestoreTrayArea();
-                TrayAreaHidden = false;
-            }
-            if (settings::SE & kByProcess) RestoreSound(kByProcess);
+            hideTrayAreaOnce();
+            if (settings::SE & ids::method::kByProgram) MuteSound();
+            processHiding = true;
+            return {};
+        case Slot::ShowPrograms:
+            processHiding = false;
+            if (settings::OO != 0 && TrayAreaHidden) restoreTrayArea();
+            if (settings::SE & ids::method::kByProgram) RestoreSound(ids::method::kByProgram);
             modProcsKVR::ShowProcessWindows();
-            break;
-        default:
-            break;
+            return {};
     }
+    return {};
 }
 
-}  // namespace kvr
+}  // namespace kvr::engine

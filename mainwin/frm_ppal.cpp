@@ -1,7 +1,9 @@
 #include "mainwin/frm_ppal.h"
 
 #include <cmath>
+#include <optional>
 
+#include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
@@ -152,8 +154,8 @@ std::vector<std::uint32_t> ToolbarGlyph(const std::string& key, int size) {
     return canvas.pixels();
 }
 
-frmPpal::frmPpal()
-    : ui::Form("frmPpal", "0020", {0, 0, 616, 420}),
+frmPpal::frmPpal(engine::HideEngine& engine)
+    : modMensajes::HotkeyWindow("frmPpal", "0020", {0, 0, 616, 420}),
       lsvVentanas(*this, "lsvVentanas", {"Titulo ", "Clase ", "OcultoX"},
                   {kMargin, kToolbarHeight + 2, kClient.width - 2 * kMargin,
                    kClient.height - kToolbarHeight - 2 - kButtonHeight - 2 * kMargin}),
@@ -205,7 +207,8 @@ frmPpal::frmPpal()
       mnuSTSep3(*this, "mnuSTSep3", "-", &mnuTray),
       mnuSTMostrarAyuda(*this, "mnuSTMostrarAyuda", "0041", &mnuTray),
       mnuSTAbout(*this, "mnuSTAbout", "0042", &mnuTray),
-      mnuSTSalir(*this, "mnuSTSalir", "0051", &mnuTray) {
+      mnuSTSalir(*this, "mnuSTSalir", "0051", &mnuTray),
+      engine_(engine) {
     lsvVentanas.setToolTipText("0022");
     lsvVentanas.smallIcons = &imlApp;
     clientSize = kClient;
@@ -233,11 +236,13 @@ frmPpal::frmPpal()
     mnuTray.setVisible(false);
     mnuSTMostrarAyuda.setVisible(false);
     mmnuLenguasDisponibles.index = 0;
+    engine_.windows.methodText = [this](int method) { return methodText(method); };
     wireEvents();
     instance = this;
 }
 
 frmPpal::~frmPpal() {
+    engine_.windows.methodText = nullptr;
     if (instance == this) instance = nullptr;
 }
 
@@ -246,23 +251,24 @@ frmPpal* MainWindow() {
 }
 
 void frmPpal::wireEvents() {
+    auto& e = engine_;
     // Each tray-menu twin runs its menu-bar twin's handler.
     const std::pair<ui::MenuItem*, std::function<void()>> commands[] = {
-        {&mnuMostrarUltima, [this] { ShowLast(); }},
-        {&mnuSTMostrarUltima, [this] { ShowLast(); }},
-        {&mnuMostrarXClase, [this] { ShowByClass(); }},
-        {&mnuSTMostrarXClase, [this] { ShowByClass(); }},
-        {&mnuMostrarXTitulo, [this] { ShowByTitle(); }},
-        {&mnuSTMostrarXTitulo, [this] { ShowByTitle(); }},
+        {&mnuMostrarUltima, [this, &e] { apply(e.ShowLast()); }},
+        {&mnuSTMostrarUltima, [this, &e] { apply(e.ShowLast()); }},
+        {&mnuMostrarXClase, [this, &e] { apply(e.ShowByClass()); }},
+        {&mnuSTMostrarXClase, [this, &e] { apply(e.ShowByClass()); }},
+        {&mnuMostrarXTitulo, [this, &e] { apply(e.ShowByTitle()); }},
+        {&mnuSTMostrarXTitulo, [this, &e] { apply(e.ShowByTitle()); }},
         {&mnuMostrarSeleccion, [this] { mnuMostrarSeleccion_Click(); }},
-        {&mnuMostrarTodas, [this] { ShowAll(); }},
-        {&mnuSTMostrarTodas, [this] { ShowAll(); }},
+        {&mnuMostrarTodas, [this, &e] { apply(e.ShowAll()); }},
+        {&mnuSTMostrarTodas, [this, &e] { apply(e.ShowAll()); }},
         {&mnuCascada, [] { modVentanas::CascadeAll(0); }},
         {&mnuSTCascada, [] { modVentanas::CascadeAll(0); }},
-        {&mnuMosaicoV, [] { modVentanas::TileAll(0); }},
-        {&mnuSTMosaicoV, [] { modVentanas::TileAll(0); }},
-        {&mnuMosaicoH, [] { modVentanas::TileAll(1); }},
-        {&mnuSTMosaicoH, [] { modVentanas::TileAll(1); }},
+        {&mnuMosaicoV, [] { modVentanas::TileAll(platform::mditile::kVertical); }},
+        {&mnuSTMosaicoV, [] { modVentanas::TileAll(platform::mditile::kVertical); }},
+        {&mnuMosaicoH, [] { modVentanas::TileAll(platform::mditile::kHorizontal); }},
+        {&mnuSTMosaicoH, [] { modVentanas::TileAll(platform::mditile::kHorizontal); }},
         {&mnuMostrarAyuda, [this] { ShowHelp(); }},
         {&mnuSTMostrarAyuda, [this] { ShowHelp(); }},
         {&mnuSalir, [this] { mnuSalir_Click(); }},
@@ -282,6 +288,111 @@ void frmPpal::wireEvents() {
         modProcsKVR::HideProcessWindowsTick();
         popUpTickRunning_ = false;
     };
+}
+
+void frmPpal::RecibirMensajes(std::int32_t& id) {
+    apply(engine_.Hotkey(id, hWnd()));
+}
+
+void frmPpal::OcultarXTitulo() {
+    apply(engine_.OcultarXTitulo());
+}
+
+void frmPpal::mnuMostrarSeleccion_Click() {
+    std::vector<std::size_t> chosen;
+    const auto& rows = lsvVentanas.items();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].selected) chosen.push_back(i);
+    }
+    apply(engine_.ShowSelection(chosen));
+}
+
+void frmPpal::lsvVentanas_DblClick() {
+    const int row = lsvVentanas.selectedIndex();
+    apply(engine_.ShowOne(row < 0 ? std::nullopt : std::optional<std::size_t>(row)));
+}
+
+void frmPpal::apply(const engine::Outcome& outcome) {
+    if (outcome.toggleMainWindow) mnuSTMostrarPpal_Click();
+    mirror();
+    if (outcome.notice != 0) notice(outcome.notice);
+}
+
+void frmPpal::mirror() {
+    if (engine_.windows.revision() != listRevision_) mirrorList(selection());
+    const engine::ShowCommands& offered = engine_.commands;
+    for (ui::MenuItem* item : {&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion,
+                               &mnuMostrarTodas, &mnuSTMostrarTodas}) {
+        item->setEnabled(offered.general);
+    }
+    mnuMostrarXClase.setEnabled(offered.byClass);
+    mnuSTMostrarXClase.setEnabled(offered.byClass);
+    mnuMostrarXTitulo.setEnabled(offered.byTitle);
+    mnuSTMostrarXTitulo.setEnabled(offered.byTitle);
+    tmrPopUp.setEnabled(engine_.processHiding);
+}
+
+frmPpal::Selection frmPpal::selection() const {
+    Selection chosen;
+    const auto& rows = lsvVentanas.items();
+    for (std::size_t i = 0; i < rows.size() && i < rowIds_.size(); ++i) {
+        if (rows[i].selected) chosen.selected.insert(rowIds_[i]);
+    }
+    const int current = lsvVentanas.selectedIndex();
+    if (current >= 0 && static_cast<std::size_t>(current) < rowIds_.size()) {
+        chosen.current = rowIds_[static_cast<std::size_t>(current)];
+    }
+    return chosen;
+}
+
+void frmPpal::mirrorList(const Selection& chosen) {
+    std::vector<ui::ListItem> rows;
+    std::vector<std::uint64_t> ids;
+    std::unordered_map<std::uint64_t, int> images;
+    int currentRow = -1;
+    for (const engine::HiddenWindow& entry : engine_.windows.entries()) {
+        ui::ListItem row;
+        row.text = entry.title;
+        row.subItems = {entry.windowClass, methodText(entry.method)};
+        row.tag = std::to_string(entry.hwnd);
+        row.smallIcon = images[entry.id] = imageOf(entry);
+        row.selected = chosen.selected.count(entry.id) != 0;
+        if (entry.id == chosen.current) currentRow = static_cast<int>(rows.size());
+        rows.push_back(std::move(row));
+        ids.push_back(entry.id);
+    }
+    images_ = std::move(images);
+    rowIds_ = std::move(ids);
+    lsvVentanas.setItems(std::move(rows));
+    if (currentRow >= 0) lsvVentanas.setSelected(static_cast<std::size_t>(currentRow), true);
+    listRevision_ = engine_.windows.revision();
+}
+
+int frmPpal::imageOf(const engine::HiddenWindow& entry) {
+    if (const auto it = images_.find(entry.id); it != images_.end()) return it->second;
+    // One image per hidden window, added when it is first shown in the list.
+    return entry.icon.empty() ? 0 : imlApp.add(entry.icon);
+}
+
+const std::string& frmPpal::methodText(int method) {
+    if (methodTextsLanguage_ != modTraducir::CurrentLanguage) {
+        methodTexts_.clear();
+        methodTextsLanguage_ = modTraducir::CurrentLanguage;
+    }
+    auto it = methodTexts_.find(method);
+    if (it == methodTexts_.end()) {
+        const int message = method == ids::method::kByClass   ? ids::msg::kByClassText
+                            : method == ids::method::kByTitle ? ids::msg::kByTitleText
+                                                              : ids::msg::kUnderMouseText;
+        it = methodTexts_.emplace(method, modTraducir::GetMessage(message)[0]).first;
+    }
+    return it->second;
+}
+
+void frmPpal::notice(int message) {
+    const auto parts = modTraducir::GetMessage(message);
+    platform::system().messageBox(hWnd(), parts[0], parts[1],
+                                  platform::mb::kOk | platform::mb::kIconExclamation);
 }
 
 void frmPpal::Form_Load() {
@@ -326,8 +437,12 @@ void frmPpal::Form_Resize() {
     }
 }
 
+bool frmPpal::reallyVisible() const {
+    return visible() && (hWnd() == 0 || platform::desktop().isWindowVisible(hWnd()));
+}
+
 void frmPpal::mnuSTMostrarPpal_Click() {
-    if (visible()) {
+    if (reallyVisible()) {
         setWindowState(ui::WindowState::Minimized);
         ResizeArmed = true;
     } else {
@@ -342,14 +457,9 @@ void frmPpal::mnuSTMostrarPpal_Click() {
 void frmPpal::Form_Unload() {
     modMensajes::ExitRequested = true;
     modMensajes::UnregisterHotkeys(hWnd());
-    if (SoundMuted) {
-        settings::SR = 0;  // the volume always comes back at exit
-        RestoreSound(0);
-    }
-    if (lsvVentanas.count() != 0) ShowAll();
+    engine_.Exit();
     if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
-    if (TrayAreaHidden) modSysTray::RestoreTrayArea();
-    modProcsKVR::ShowProcessWindows();
+    mirror();
 }
 
 std::vector<ui::MenuItem*> frmPpal::languageItems() {
@@ -362,15 +472,22 @@ void frmPpal::mmnuLenguasDisponibles_Click(std::size_t index) {
     const auto items = languageItems();
     if (index >= items.size()) return;
     modTraducir::CurrentLanguage = items[index]->caption();
-    // Entries 4 and 1 of the string store: the language's key and value name.
-    modTraducir::SwitchLanguage(4, 1, items);
+    modTraducir::SwitchLanguage(items, modGeneral::RememberLanguage);
+    // The hidden-by column speaks the new language, and a list sorted by it takes its order.
+    engine_.windows.resort();
+    mirror();
 }
 
 void frmPpal::lsvVentanas_ColumnClick(int column) {
     const ui::SortOrder flipped = lsvVentanas.sortOrder() == ui::SortOrder::Descending
                                       ? ui::SortOrder::Ascending
                                       : ui::SortOrder::Descending;
+    const Selection chosen = selection();
+    // The record takes the order the user asked for, so that "show last" takes the last row
+    // the user sees.
+    engine_.windows.sortBy(column, flipped == ui::SortOrder::Descending);
     lsvVentanas.sortBy(column, flipped);
+    mirrorList(chosen);
 }
 
 void frmPpal::ShowHelp() {
@@ -381,12 +498,12 @@ void frmPpal::ShowHelp() {
 // "Preferencias" waits for the preferences dialog.
 void frmPpal::tlbPpal_ButtonClick(const ui::ToolButton& button) {
     const std::string& key = button.key;
-    if (key == "MostrarTitulo") ShowByTitle();
+    if (key == "MostrarTitulo") apply(engine_.ShowByTitle());
     if (key == "MostrarSeleccion") mnuMostrarSeleccion_Click();
-    if (key == "MostrarTodas") ShowAll();
+    if (key == "MostrarTodas") apply(engine_.ShowAll());
     if (key == "Cascada") modVentanas::CascadeAll(0);
-    if (key == "MosaicoV") modVentanas::TileAll(0);
-    if (key == "MosaicoH") modVentanas::TileAll(1);
+    if (key == "MosaicoV") modVentanas::TileAll(platform::mditile::kVertical);
+    if (key == "MosaicoH") modVentanas::TileAll(platform::mditile::kHorizontal);
     if (key == "Ayuda") ShowHelp();
     if (key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
     if (key == "Salir") mnuSalir_Click();

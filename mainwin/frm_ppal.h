@@ -3,14 +3,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <initializer_list>
 #include <memory>
-#include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "engine/hide_engine.h"
 #include "startup/mod_mensajes.h"
 #include "ui/controls.h"
 
@@ -19,42 +18,25 @@ namespace kvr {
 class frmPpal;
 // The main window while it exists; nullptr before the hand-over and after the exit.
 frmPpal* MainWindow();
-// Last resort when the program is about to die: shows every window it hid, touching nothing
-// but the windows themselves.
-void ShowEverythingHidden() noexcept;
 // The toolbar picture of the button with that key, size x size BGRA pixels; all transparent for
 // an unknown key.
 std::vector<std::uint32_t> ToolbarGlyph(const std::string& key, int size);
 
-class frmPpal : public ui::Form, public modMensajes::HotkeyReceiver {
+// Shows the hiding engine's record in its list and the engine's show commands in its menus,
+// and turns hotkeys, menus, the toolbar and the list's clicks into engine calls.
+class frmPpal : public modMensajes::HotkeyWindow {
 public:
-    frmPpal();
+    explicit frmPpal(engine::HideEngine& engine);
     ~frmPpal() override;
 
     // Every hotkey the message loop takes arrives here.
     void RecibirMensajes(std::int32_t& id) override;
+    // Hides by title now (the preferences' hide-now button).
+    void OcultarXTitulo();
+
+    engine::HideEngine& engine() { return engine_; }
 
     bool ResizeArmed = false;
-    bool TrayAreaHidden = false;
-    bool SoundMuted = false;
-    std::int32_t SavedVolume = 0;
-
-    // The hiding engine: every window hidden by the mouse, by class or by title gets its entry
-    // in lsvVentanas, the only record of it.
-    void HideWindow(platform::Hwnd h, const std::string& windowClass, int bit);
-    void HideClassUnderCursor(platform::Hwnd h);
-    void OcultarXTitulo();
-    void ShowAll();
-    void ShowLast();
-    void ShowByClass();
-    void ShowByTitle();
-    void UpdateShowMenus();
-    void mnuMostrarSeleccion_Click();
-    void lsvVentanas_DblClick();
-
-    // Sound muting with hiding and giving it back with showing.
-    void MuteSound();
-    void RestoreSound(int bit);
 
     // Controls, in design order.
     ui::ListView lsvVentanas;
@@ -107,6 +89,8 @@ public:
     ui::MenuItem mnuSTAbout;
     ui::MenuItem mnuSTSalir;
 
+    void mnuMostrarSeleccion_Click();
+    void lsvVentanas_DblClick();
     void mnuSalir_Click();
     void cmdCerrar_Click() { mnuSalir_Click(); }
     void mnuSTSalir_Click() { mnuSalir_Click(); }
@@ -128,19 +112,33 @@ protected:
 
 private:
     void wireEvents();
-    void showMenus(std::initializer_list<ui::MenuItem*> items, bool enabled);
+    // Runs an engine operation's requests and shows the engine's state again.
+    void apply(const engine::Outcome& outcome);
+    void mirror();
+    // The user's choice in the list, by entry, so that it survives a rebuild of the rows.
+    struct Selection {
+        std::unordered_set<std::uint64_t> selected;
+        std::uint64_t current = 0;  // 0: none
+    };
+    Selection selection() const;
+    void mirrorList(const Selection& selection);
+    int imageOf(const engine::HiddenWindow& entry);
+    const std::string& methodText(int method);
     void notice(int message);
-    // Shows an entry's window (and the pop-ups it owns again).
-    void showEntry(std::size_t index);
-    // Shows every entry the test picks, then removes them: positions stay valid while showing.
-    bool showMatching(const std::function<bool(const ui::ListItem&)>& pick);
-    void restoreTrayAreaIfEmpty();
+    // Visible on the screen, not only in the form's own state: hiding by title may have taken
+    // the window away behind its back.
+    bool reallyVisible() const;
+
+    engine::HideEngine& engine_;
+    // The entry each row of lsvVentanas shows, row by row.
+    std::vector<std::uint64_t> rowIds_;
+    std::uint64_t listRevision_ = 0;
+    // imlApp's image of each entry shown; the images themselves stay for the whole run.
+    std::unordered_map<std::uint64_t, int> images_;
+    // The hidden-by texts in the language they were read for.
+    std::string methodTextsLanguage_;
+    std::unordered_map<int, std::string> methodTexts_;
     bool popUpTickRunning_ = false;
-    std::unordered_set<platform::Hwnd> visiblePopupOwners();
-    // While a hide of many windows runs: the windows that own a visible pop-up.
-    std::optional<std::unordered_set<platform::Hwnd>> popupOwners_;
-    // Windows whose pop-ups were hidden with them, to be shown with them again.
-    std::unordered_set<platform::Hwnd> popupsHidden_;
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
 };
 

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/hide_engine.h"
+
 namespace kvr {
 class frmPpal;
 }
@@ -13,5 +15,12 @@ void AddTrayIcon(frmPpal& window, const std::string& tip);
 void RemoveTrayIcon(frmPpal& window);
 void HideTrayArea();
 void RestoreTrayArea();
+
+// The notification area as the hiding engine reaches it.
+class ShellTrayArea final : public engine::TrayArea {
+public:
+    void HideTrayArea() override { modSysTray::HideTrayArea(); }
+    void RestoreTrayArea() override { modSysTray::RestoreTrayArea(); }
+};
 
 }  // namespace kvr::modSysTray

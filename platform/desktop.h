@@ -63,8 +63,6 @@ public:
     virtual bool isWindow(Hwnd h) = 0;
     // With an sw:: command; true when the window was visible before the call.
     virtual bool showWindow(Hwnd h, int cmd) = 0;
-    // False hides the visible pop-ups owned by h; true shows again only those it hid.
-    virtual bool showOwnedPopups(Hwnd h, bool show) = 0;
     // The parent of a child window, the owner of an owned pop-up, else 0.
     virtual Hwnd getParent(Hwnd h) = 0;
     // Screen coordinates; false when the position cannot be read.

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "engine/mod_procs_kvr.h"
-#include "mainwin/frm_ppal.h"
 #include "startup/cls_wbd.h"
 #include "startup/mod_general.h"
 #include "startup/mod_mensajes.h"
@@ -18,7 +17,9 @@ namespace {
 constexpr int kWidth = 442;  // 6630 x 3630 twips at 96 dots per inch
 constexpr int kHeight = 242;
 
-ui::Font arial(int points, bool bold = false) { return {"Arial", points, bold}; }
+ui::Font arial(int points, bool bold = false) {
+    return {"Arial", points, bold};
+}
 
 }  // namespace
 
@@ -60,7 +61,7 @@ void frmSplash::picSplash_Timer() {
     }
 }
 
-void frmSplash::HandOver() {
+void frmSplash::HandOver(const modGeneral::MainWindowFactory& makeMainWindow) {
     if (handingOver_) return;
     handingOver_ = true;
     {
@@ -91,7 +92,7 @@ void frmSplash::HandOver() {
     modProcsKVR::LoadProcessHideList();
     unload(ui::UnloadMode::Code);
 
-    auto main = std::make_unique<frmPpal>();
+    auto main = makeMainWindow();
     main->load();
     modMensajes::RunMessageLoop(*main);
     // An exit through the loop has unloaded the window already; anything else closes it now.

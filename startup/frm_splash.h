@@ -2,6 +2,7 @@
 // timer that hands the program over to the main window.
 #pragma once
 
+#include "startup/mod_general.h"
 #include "ui/controls.h"
 
 namespace kvr {
@@ -24,7 +25,7 @@ public:
     bool handOverDue() const { return handOverDue_; }
     // Reads the hotkey and hiding settings, replaces this window by the main window and runs
     // the main loop; returns when the loop has ended.
-    void HandOver();
+    void HandOver(const modGeneral::MainWindowFactory& makeMainWindow);
 
 protected:
     void Form_Load() override;

@@ -1,5 +1,6 @@
 #include "startup/mod_general.h"
 
+#include "base/ids.h"
 #include "platform/services.h"
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
@@ -21,6 +22,15 @@ frmSplash* Splash() {
 std::string HelpFileFor(const std::string& language) {
     return platform::system().appFolder() + "\\Lng\\KVR_" +
            modTraducir::Characters(language, 0, 3) + ".chm";
+}
+
+void RememberLanguage(const std::string& language) {
+    const std::string key = GetStoredString(ids::store::kLanguageKey);
+    // Without a key path the value would land at the root of HKEY_CURRENT_USER.
+    if (!key.empty()) {
+        clsWBD().SetReg(key, GetStoredString(ids::store::kLanguageValue), language);
+    }
+    HelpFile = HelpFileFor(language);
 }
 
 bool Main() {
@@ -62,7 +72,7 @@ bool Main() {
     return true;
 }
 
-int Run() {
+int Run(const MainWindowFactory& makeMainWindow) {
     if (!Main()) return 0;
     auto& queue = platform::queue();
     // The splash window's own time: its timer asks for the hand-over, which then runs here,
@@ -71,7 +81,7 @@ int Run() {
         queue.waitMessage();
         queue.dispatchPending();
     }
-    if (splash->loaded()) splash->HandOver();
+    if (splash->loaded()) splash->HandOver(makeMainWindow);
     splash.reset();
     return 0;
 }

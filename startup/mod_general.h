@@ -1,9 +1,11 @@
 // Start-up of the program, and the routines it shares with the other windows.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "startup/mod_mensajes.h"
 #include "startup/string_store.h"
 #include "ui/form.h"
 
@@ -22,9 +24,12 @@ inline std::string HelpFile;
 bool Main();
 // The splash window while it is loaded (between Main and the hand-over).
 frmSplash* Splash();
+// Makes the main window the hand-over loads; its caller owns what the window works on.
+using MainWindowFactory = std::function<std::unique_ptr<modMensajes::HotkeyWindow>()>;
+
 // Runs the whole program: the start-up, the splash window's time and the hand-over, which
 // returns when the main loop has ended. The process exit code.
-int Run();
+int Run(const MainWindowFactory& makeMainWindow);
 
 // Centres the window on the screen.
 void CenterForm(ui::Form& form);
@@ -39,5 +44,8 @@ void SyncAutostart(clsWBD& registry, bool force);
 std::string AutostartCommand();
 // The help file of a language.
 std::string HelpFileFor(const std::string& language);
+// Keeps a language the user chose: stores it as the language setting and opens its help file
+// from now on.
+void RememberLanguage(const std::string& language);
 
 }  // namespace kvr::modGeneral

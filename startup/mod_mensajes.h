@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "platform/types.h"
+#include "ui/form.h"
 
 namespace kvr::modMensajes {
 
@@ -17,6 +18,12 @@ public:
 
 protected:
     ~HotkeyReceiver() = default;
+};
+
+// The main window: the form the hand-over loads and the loop feeds with hotkeys.
+class HotkeyWindow : public ui::Form, public HotkeyReceiver {
+public:
+    using ui::Form::Form;
 };
 
 inline constexpr std::int32_t kFirstHotkeyId = 0xBFFF;  // slot i has id 0xBFFF - i

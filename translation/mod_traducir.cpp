@@ -4,9 +4,6 @@
 #include <cstdio>
 
 #include "platform/services.h"
-#include "startup/cls_wbd.h"
-#include "startup/mod_general.h"
-#include "startup/string_store.h"
 #include "ui/controls.h"
 
 namespace kvr::langfile {
@@ -423,7 +420,8 @@ void CheckCurrentLanguage(const std::vector<ui::MenuItem*>& items) {
     }
 }
 
-void SwitchLanguage(int keyIndex, int valueIndex, const std::vector<ui::MenuItem*>& items) {
+void SwitchLanguage(const std::vector<ui::MenuItem*>& items,
+                    const std::function<void(const std::string&)>& remember) {
     const std::vector<ui::Form*> forms = ui::loadedForms();
     for (ui::Form* form : forms) {
         // An unload may take other windows with it.
@@ -437,12 +435,8 @@ void SwitchLanguage(int keyIndex, int valueIndex, const std::vector<ui::MenuItem
             form->unload();
         }
     }
-    const std::string key = modGeneral::GetStoredString(keyIndex);
-    // Without a key path the value would land at the root of HKEY_CURRENT_USER.
-    if (!key.empty())
-        clsWBD().SetReg(key, modGeneral::GetStoredString(valueIndex), CurrentLanguage);
+    if (remember) remember(CurrentLanguage);
     CheckCurrentLanguage(items);
-    modGeneral::HelpFile = modGeneral::HelpFileFor(CurrentLanguage);
 }
 
 }  // namespace kvr::modTraducir

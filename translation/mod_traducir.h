@@ -2,6 +2,7 @@
 // keyed by four-digit control codes and a message file keyed by three-digit numbers.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,9 +37,10 @@ void SortNames(std::vector<std::string>& names);
 // Ticks the item whose caption is CurrentLanguage and clears the others.
 void CheckCurrentLanguage(const std::vector<ui::MenuItem*>& items);
 // Applies CurrentLanguage after the language menu set it: re-translates the main window, unloads
-// the other windows, stores the language under string-store entries keyIndex (key path) and
-// valueIndex (value name), ticks the menu and selects the language's help file.
-void SwitchLanguage(int keyIndex, int valueIndex, const std::vector<ui::MenuItem*>& items);
+// the other windows, hands the language to remember (which stores it and picks its help file)
+// and ticks the menu.
+void SwitchLanguage(const std::vector<ui::MenuItem*>& items,
+                    const std::function<void(const std::string&)>& remember);
 
 }  // namespace kvr::modTraducir
 

@@ -253,6 +253,12 @@ void ListView::remove(std::size_t index) {
     notify(Change::Items);
 }
 
+void ListView::setItems(std::vector<ListItem> items) {
+    items_ = std::move(items);
+    current_ = -1;
+    notify(Change::Items);
+}
+
 void ListView::clear() {
     items_.clear();
     current_ = -1;

@@ -247,6 +247,9 @@ public:
     void add(ListItem item);
     void remove(std::size_t index);  // 0-based; out of range is ignored
     void clear();
+    // Replaces every item at once, in the order given, selection included: for a list that
+    // shows a record kept in order elsewhere. No item is current afterwards.
+    void setItems(std::vector<ListItem> items);
     // Selecting makes the item the current (focused) one.
     void setSelected(std::size_t index, bool selected);
     // The current item if it is selected, else the first selected item, -1 = none.

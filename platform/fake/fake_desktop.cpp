@@ -56,7 +56,6 @@ bool FakeDesktop::shown(Hwnd h) {
 void FakeDesktop::resetCounters() {
     calls = enumCalls = getWindowCalls = snapshotCalls = 0;
     showCalls.clear();
-    ownedPopupCalls.clear();
     cascadeCalls.clear();
     tileCalls.clear();
 }
@@ -139,25 +138,6 @@ bool FakeDesktop::showWindow(Hwnd h, int cmd) {
     const bool before = w->visible;
     w->visible = cmd != sw::kHide;
     return before;
-}
-
-bool FakeDesktop::showOwnedPopups(Hwnd h, bool show) {
-    ++calls;
-    ownedPopupCalls.emplace_back(h, show);
-    if (find(h) == nullptr) return false;
-    for (const Hwnd popup : topLevel_) {
-        Window& w = windows_.at(popup);
-        if (w.owner != h) continue;
-        if (!show && w.visible) {
-            w.visible = false;
-            w.hiddenWithOwner = true;
-        } else if (show && w.hiddenWithOwner && !w.visible) {
-            // Only what the hide took away comes back; a pop-up its program hid stays hidden.
-            w.visible = true;
-            w.hiddenWithOwner = false;
-        }
-    }
-    return true;
 }
 
 Hwnd FakeDesktop::getParent(Hwnd h) {

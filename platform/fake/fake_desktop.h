@@ -54,7 +54,6 @@ public:
     bool isWindowVisible(Hwnd h) override;
     bool isWindow(Hwnd h) override;
     bool showWindow(Hwnd h, int cmd) override;
-    bool showOwnedPopups(Hwnd h, bool show) override;
     Hwnd getParent(Hwnd h) override;
     bool getCursorPos(int& x, int& y) override;
     Hwnd windowFromPoint(int x, int y) override;
@@ -96,8 +95,7 @@ public:
     std::vector<ShowCall> showCalls;  // showWindow, stale handles too
     // Called at every showWindow, before it acts: lets a test see what else held at that moment.
     std::function<void(const ShowCall&)> onShowWindow;
-    std::vector<std::pair<Hwnd, bool>> ownedPopupCalls;  // showOwnedPopups
-    std::vector<std::uint32_t> cascadeCalls;             // the how of each call
+    std::vector<std::uint32_t> cascadeCalls;  // the how of each call
     std::vector<std::uint32_t> tileCalls;
     void resetCounters();
 
@@ -112,7 +110,6 @@ private:
         std::uint32_t processId = 0;
         std::uint32_t threadId = 0;
         Rect rect;
-        bool hiddenWithOwner = false;  // hidden by showOwnedPopups(owner, false)
         std::vector<Hwnd> children;    // Z-order, top first
     };
 

@@ -133,10 +133,6 @@ bool Win32Desktop::showWindow(Hwnd h, int cmd) {
     return ShowWindow(toHwnd(h), cmd) != FALSE;
 }
 
-bool Win32Desktop::showOwnedPopups(Hwnd h, bool show) {
-    return ShowOwnedPopups(toHwnd(h), show ? TRUE : FALSE) != FALSE;
-}
-
 Hwnd Win32Desktop::getParent(Hwnd h) {
     return fromHwnd(GetParent(toHwnd(h)));
 }

@@ -16,7 +16,6 @@ public:
     bool isWindowVisible(Hwnd h) override;
     bool isWindow(Hwnd h) override;
     bool showWindow(Hwnd h, int cmd) override;
-    bool showOwnedPopups(Hwnd h, bool show) override;
     Hwnd getParent(Hwnd h) override;
     bool getCursorPos(int& x, int& y) override;
     Hwnd windowFromPoint(int x, int y) override;

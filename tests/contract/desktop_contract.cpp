@@ -174,23 +174,6 @@ TEST_F(DesktopContract, ShowWindowHidesAndShowsAndVisibilityFollowsTheParentChai
     EXPECT_TRUE(modVentanas::WindowIsVisible(top));
 }
 
-TEST_F(DesktopContract, OwnedPopupsHideWithTheOwnerAndOnlyThoseComeBack) {
-    const Hwnd owner = make("KVRContractA", "Owner");
-    const Hwnd shown = make("KVRContractPopup", "Shown", {.owner = owner});
-    const Hwnd keptHidden =
-        make("KVRContractPopup", "Kept hidden", {.visible = false, .owner = owner});
-    const Hwnd stranger = make("KVRContractPopup", "Stranger");
-
-    desktop().showOwnedPopups(owner, false);
-    EXPECT_FALSE(desktop().isWindowVisible(shown));
-    EXPECT_TRUE(desktop().isWindowVisible(owner));
-    EXPECT_TRUE(desktop().isWindowVisible(stranger));
-
-    desktop().showOwnedPopups(owner, true);
-    EXPECT_TRUE(desktop().isWindowVisible(shown));
-    EXPECT_FALSE(desktop().isWindowVisible(keptHidden));
-}
-
 TEST_F(DesktopContract, AStaleHandleReadsAsNothingAndIgnoresCommands) {
     const Hwnd owner = make("KVRContractA", "Doomed owner");
     const Hwnd child = make("KVRContractChild", "Doomed child", {.parent = owner});

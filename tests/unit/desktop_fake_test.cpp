@@ -99,26 +99,6 @@ TEST(FakeDesktop, ClassNamesFoldCaseWithinAProcessOnly) {
     EXPECT_EQ(desk.getClassName(elsewhere), "notepad");
 }
 
-TEST(FakeDesktop, ShowOwnedPopupsTouchesOnlyDirectlyOwnedWindows) {
-    FakeDesktop desk;
-    const Hwnd app = desk.create("App", "");
-    const Hwnd dialog = desk.create("Dlg", "", ownedBy(app));
-    const Hwnd grand = desk.create("Dlg", "", ownedBy(dialog));
-    desk.showOwnedPopups(app, false);
-    EXPECT_FALSE(desk.isWindowVisible(dialog));
-    EXPECT_TRUE(desk.isWindowVisible(grand));
-
-    // A pop-up hidden with its owner comes back once, however it was shown or hidden between.
-    desk.setVisible(dialog, true);
-    desk.showWindow(dialog, sw::kHide);
-    desk.showOwnedPopups(app, true);
-    EXPECT_TRUE(desk.isWindowVisible(dialog)) << "the mark from the first hide is still there";
-    desk.showWindow(dialog, sw::kHide);
-    desk.showOwnedPopups(app, true);
-    EXPECT_FALSE(desk.isWindowVisible(dialog)) << "the mark is used up";
-    EXPECT_EQ(desk.ownedPopupCalls.size(), 3u);
-}
-
 TEST(FakeDesktop, HitTestingFollowsZOrderVisibilityAndParentBounds) {
     FakeDesktop desk;
     const Hwnd back = desk.create("Back", "", at({0, 0, 200, 200}));

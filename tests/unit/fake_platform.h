@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "engine/hide_engine.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
@@ -48,6 +49,14 @@ struct FakePlatform {
     ~FakePlatform() { platform::install({}); }
 
     std::string lng(const std::string& name) const { return system.folder + "\\Lng\\" + name; }
+};
+
+// The notification area as the engine sees it: counts what it was asked to do.
+struct FakeTrayArea final : engine::TrayArea {
+    int hides = 0;
+    int restores = 0;
+    void HideTrayArea() override { ++hides; }
+    void RestoreTrayArea() override { ++restores; }
 };
 
 }  // namespace kvr::test

@@ -13,7 +13,9 @@ using platform::Hwnd;
 class MainWindowCommands : public ::testing::Test {
 protected:
     test::FakePlatform fake;
-    frmPpal main;
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
+    frmPpal main{hideEngine};
     int x = 0;
 
     MainWindowCommands() {

@@ -10,7 +10,9 @@ namespace {
 class MainWindowLanguages : public ::testing::Test {
 protected:
     test::FakePlatform fake;
-    frmPpal main;
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
+    frmPpal main{hideEngine};
 
     std::vector<std::string> captions() {
         std::vector<std::string> c;

@@ -126,7 +126,9 @@ TEST(ToolbarState, PressReachesOnlyEnabledButtonsOfAnEnabledToolbar) {
 class MainWindowToolbar : public ::testing::Test {
 protected:
     test::FakePlatform fake;
-    frmPpal main;
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
+    frmPpal main{hideEngine};
 };
 
 TEST_F(MainWindowToolbar, EveryCommandHasItsOwnPictureAtEveryScale) {

@@ -19,7 +19,13 @@ constexpr const char* kLanguageKey = "Software\\ORQ\\KVR\\Language";
 class StartUp : public ::testing::Test {
 protected:
     test::FakePlatform fake;
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
     std::vector<std::string> events;
+
+    int run() {
+        return modGeneral::Run([this] { return std::make_unique<frmPpal>(hideEngine); });
+    }
 
     // Plays the system's part while the program waits: the splash timer ticks every 100 ms,
     // then whatever the test scripted for the running program.
@@ -46,7 +52,7 @@ TEST_F(StartUp, SecondInstanceOnlyWarnsAndEnds) {
     EXPECT_EQ(modGeneral::Splash(), nullptr);
     EXPECT_EQ(fake.registry.writeCalls(), 0u);
     EXPECT_EQ(fake.queue.registerCalls(), 0);
-    EXPECT_EQ(modGeneral::Run(), 0);
+    EXPECT_EQ(run(), 0);
     EXPECT_EQ(fake.queue.registerCalls(), 0);
 }
 
@@ -106,7 +112,7 @@ TEST_F(StartUp, FirstStartRunsRegistersTheDefaultHotkeysAndExitsCleanly) {
         },
         [&] { MainWindow()->mnuSalir.click(); },
     });
-    EXPECT_EQ(modGeneral::Run(), 0);
+    EXPECT_EQ(run(), 0);
     EXPECT_TRUE(registeredWhileRunning);
     EXPECT_TRUE(fake.queue.registrations().empty());
     EXPECT_EQ(MainWindow(), nullptr);
@@ -116,7 +122,7 @@ TEST_F(StartUp, FirstStartRunsRegistersTheDefaultHotkeysAndExitsCleanly) {
 
 TEST_F(StartUp, LogOffRunsTheSameUnloadAsExit) {
     script({[&] { MainWindow()->unload(ui::UnloadMode::WindowsSession); }});
-    EXPECT_EQ(modGeneral::Run(), 0);
+    EXPECT_EQ(run(), 0);
     EXPECT_TRUE(fake.queue.registrations().empty());
     EXPECT_TRUE(modMensajes::ExitRequested);
 }
@@ -130,7 +136,7 @@ TEST_F(StartUp, CloseBoxKeepsTheProgramAndItsHotkeys) {
             MainWindow()->mnuSalir.click();
         },
     });
-    modGeneral::Run();
+    run();
     EXPECT_EQ(afterClose, 12u);
 }
 
@@ -147,7 +153,7 @@ TEST_F(StartUp, StoredHotkeysAndOptionsReachMemory) {
         EXPECT_TRUE(MainWindow()->visible());  // not started hidden
         MainWindow()->mnuSalir.click();
     }});
-    modGeneral::Run();
+    run();
     EXPECT_EQ(settings::T[3], 76);
     EXPECT_EQ(settings::BxTT, "Budget");
     EXPECT_FALSE(settings::BxTA);
@@ -162,7 +168,7 @@ TEST_F(StartUp, GarbledValuesAndAnUnwritableRegistryFallBackToRepairDefaults) {
     fake.registry.putText(kCurrentUser, kOptions, "SE", "");
     fake.registry.setReadOnly(true);
     script({[&] { MainWindow()->mnuSalir.click(); }});
-    EXPECT_NO_THROW(modGeneral::Run());
+    EXPECT_NO_THROW(run());
     EXPECT_EQ(settings::OT, 1);
     EXPECT_EQ(settings::OS, 0);
     EXPECT_EQ(settings::S[0], 16);
@@ -177,7 +183,7 @@ TEST_F(StartUp, EmptyKeyPathsNeverTouchARootAndTheDefaultsStillWork) {
         hotkeys = fake.queue.taken(kShift, 120);
         MainWindow()->mnuSalir.click();
     }});
-    modGeneral::Run();
+    run();
     EXPECT_EQ(fake.registry.writeCalls(), 0u);
     EXPECT_TRUE(hotkeys);
     EXPECT_EQ(modTraducir::CurrentLanguage, "English");

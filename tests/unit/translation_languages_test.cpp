@@ -184,7 +184,9 @@ std::string shippedText(test::FakePlatform& fake, const std::string& file,
 class SwitchLanguageTest : public ::testing::Test {
 protected:
     test::FakePlatform fake;
-    frmPpal main;
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
+    frmPpal main{hideEngine};
     OtherForm pref{"frmPref"};
     OtherForm about{"frmAbout"};
     OtherForm otherMain{"frmOtroPpal"};
@@ -216,9 +218,9 @@ protected:
     std::vector<bool> ticks() {
         return {items[0]->checked(), items[1]->checked(), items[2]->checked()};
     }
-    void switchTo(const std::string& language, int keyIndex = 4) {
+    void switchTo(const std::string& language) {
         modTraducir::CurrentLanguage = language;
-        modTraducir::SwitchLanguage(keyIndex, 1, items);
+        modTraducir::SwitchLanguage(items, modGeneral::RememberLanguage);
     }
 };
 
@@ -281,7 +283,8 @@ TEST_F(SwitchLanguageTest, StoresTheLanguageTicksItsItemAndPicksItsHelpFile) {
 
 TEST_F(SwitchLanguageTest, WithoutAKeyPathNothingIsWritten) {
     fake.registry.resetCounters();
-    switchTo("Deutsch", 77);  // no such entry in the string store
+    fake.files.erase(fake.lng("dde"));  // no string store: no key path for the language
+    switchTo("Deutsch");
     EXPECT_EQ(fake.registry.writeCalls(), 0u);
     EXPECT_EQ(ticks(), (std::vector<bool>{false, true, false}));
     EXPECT_EQ(main.caption(), "Deutsches Fenster");

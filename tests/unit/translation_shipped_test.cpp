@@ -203,7 +203,9 @@ protected:
             if (!languages.empty() && languages.back().name == name) continue;
             languages.push_back({name, "KVR_" + name + ".txt", "KVR_" + firstThree(name) + ".txt"});
         }
-        frmPpal main;
+        test::FakeTrayArea trayArea;
+        engine::HideEngine hideEngine{trayArea};
+        frmPpal main{hideEngine};
         frmSplash splash;
         addUses(main, formNeeds);
         addUses(splash, formNeeds);
@@ -402,7 +404,9 @@ TEST_F(ShippedLanguages, EveryMenuItemHasItsOwnMnemonicWithinItsMenu) {
     for (const Language& l : languages) {
         SCOPED_TRACE(l.name);
         modTraducir::CurrentLanguage = l.name;
-        frmPpal main;
+        test::FakeTrayArea trayArea;
+        engine::HideEngine hideEngine{trayArea};
+        frmPpal main{hideEngine};
         modTraducir::TranslateForm(main, modTraducir::LanguageFilePrefix);
         std::map<const ui::MenuItem*, std::map<std::string, std::string>> menus;
         for (const ui::Control* c : main.controls()) {

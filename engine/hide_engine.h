@@ -1,0 +1,103 @@
+// Hiding windows and showing them again, and what each hotkey does. Plain state and rules: the
+// main window shows the record and the commands it offers, and shows the notices asked for.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/hidden_windows.h"
+
+namespace kvr::engine {
+
+// What an operation asks of the window that shows the engine.
+struct Outcome {
+    int notice = 0;  // ids::msg number of a notice for the user; 0 for none
+    bool toggleMainWindow = false;
+};
+
+// The show commands offered; each stands for a menu item and its tray-menu twin.
+struct ShowCommands {
+    bool general = false;  // show last, show selection, show all
+    bool byClass = false;
+    bool byTitle = false;
+    bool operator==(const ShowCommands&) const = default;
+};
+
+// The taskbar's notification area, which hiding may empty; the shell side of it lives with the
+// program's tray icon.
+class TrayArea {
+public:
+    virtual void HideTrayArea() = 0;
+    virtual void RestoreTrayArea() = 0;
+
+protected:
+    ~TrayArea() = default;
+};
+
+class HideEngine {
+public:
+    // Size of the class icons kept with the entries, in pixels.
+    static constexpr int kIconSize = 16;
+
+    explicit HideEngine(TrayArea& trayArea);
+    HideEngine(const HideEngine&) = delete;
+    HideEngine& operator=(const HideEngine&) = delete;
+
+    // The action of a hotkey id. mainWindow is never hidden from under the mouse.
+    Outcome Hotkey(std::int32_t id, Hwnd mainWindow);
+
+    // Hides h (when visible) and its visible pop-ups, and enters it in the record.
+    Outcome HideWindow(Hwnd h, const std::string& windowClass, int method);
+    // Every top-level window whose class begins with h's class.
+    Outcome HideClassUnderCursor(Hwnd h);
+    // Every visible window whose title matches BxTT.
+    Outcome OcultarXTitulo();
+    Outcome ShowAll();
+    // The entry at the record's last position, as the list shows it.
+    Outcome ShowLast();
+    Outcome ShowByClass();
+    Outcome ShowByTitle();
+    // The entries at these positions of the record.
+    Outcome ShowSelection(const std::vector<std::size_t>& positions);
+    // The entry at that position; nothing chosen gives the notice.
+    Outcome ShowOne(std::optional<std::size_t> position);
+    void UpdateShowMenus();
+
+    void MuteSound();
+    void RestoreSound(int method);
+
+    // The main window's unload: the sound back, every hidden window shown, the notification
+    // area restored, the programs' windows shown.
+    void Exit();
+    // On the way down after a crash: shows every window still hidden and touches nothing else.
+    void ShowEverythingHidden() noexcept;
+
+    HiddenWindows windows;
+    ShowCommands commands;
+    bool TrayAreaHidden = false;
+    bool SoundMuted = false;
+    std::int32_t SavedVolume = 0;
+    // Hiding by program is on: the main window's timer keeps hiding the listed programs.
+    bool processHiding = false;
+
+private:
+    using PopupMap = std::unordered_map<Hwnd, std::vector<Hwnd>>;
+
+    // Visible owned windows by owner, for one walk over the desktop per operation.
+    static PopupMap visiblePopups();
+    void hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups);
+    void hideTrayAreaOnce();
+    void restoreTrayArea();
+    static void show(const HiddenWindow& entry);
+    // Shows and removes the entries at these positions; false when there were none.
+    bool showAndRemove(const std::vector<std::size_t>& positions);
+    Outcome showByMethod(int method);
+
+    TrayArea& trayArea_;
+};
+
+}  // namespace kvr::engine
