@@ -446,7 +446,10 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         setWindowState(ui::WindowState::Minimized);
         ResizeArmed = true;
     } else {
-        ResizeArmed = false;
+        // Shown from the tray, a minimised window first reports itself minimised: that resize
+        // must not send it back. A window taken away while open (hidden by title) reports none,
+        // and its next minimise must hide it.
+        ResizeArmed = windowState() != ui::WindowState::Minimized;
         show();
         setWindowState(ui::WindowState::Normal);
         if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
