@@ -8,7 +8,7 @@
 #include "mainwin/frm_ppal.h"
 #include "mainwin/mod_sys_tray.h"
 #include "platform/services.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 #include "translation/mod_traducir.h"
 
 namespace kvr {

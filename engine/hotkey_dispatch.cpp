@@ -3,7 +3,7 @@
 #include "engine/mod_ventanas.h"
 #include "mainwin/frm_ppal.h"
 #include "mainwin/mod_sys_tray.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr {
 

@@ -5,10 +5,10 @@
 
 #include "engine/mod_procs_kvr.h"
 #include "mainwin/frm_ppal.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/mod_general.h"
 #include "startup/mod_mensajes.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 
 namespace kvr {

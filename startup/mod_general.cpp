@@ -1,9 +1,9 @@
 #include "startup/mod_general.h"
 
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 
 namespace kvr::modGeneral {

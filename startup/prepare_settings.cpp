@@ -1,7 +1,7 @@
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/mod_general.h"
-#include "startup/settings.h"
 
 namespace kvr::modGeneral {
 

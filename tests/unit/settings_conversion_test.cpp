@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr {
 namespace {
