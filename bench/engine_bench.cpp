@@ -10,7 +10,7 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

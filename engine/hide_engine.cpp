@@ -8,7 +8,7 @@
 #include "engine/mod_ventanas.h"
 #include "platform/desktop.h"
 #include "platform/services.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr::engine {
 

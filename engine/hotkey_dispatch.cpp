@@ -3,7 +3,7 @@
 #include "engine/hide_engine.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr::engine {
 

@@ -8,8 +8,8 @@
 #include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/mod_general.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 #include "ui/canvas.h"
 

@@ -4,10 +4,10 @@
 #include <string>
 
 #include "engine/mod_procs_kvr.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/mod_general.h"
 #include "startup/mod_mensajes.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 
 namespace kvr {
@@ -69,25 +69,9 @@ void frmSplash::HandOver(const modGeneral::MainWindowFactory& makeMainWindow) {
         const std::string options = modGeneral::GetStoredString(5);
         // An unusable store leaves no key to read: every option keeps its default.
         const bool exists = !options.empty() && registry.ExistKey(options);
-        auto read = [&](const std::string& name) {
+        settings::load(settings::handOverOptions(), [&](const std::string& name) {
             return exists ? registry.strDame(options, name) : std::string();
-        };
-        auto number = [&](const std::string& name) {
-            return settings::toLong(read(name), settings::toLong(settings::repairDefault(name), 0));
-        };
-        auto byte = [&](const std::string& name) {
-            return settings::toByte(read(name), settings::toByte(settings::repairDefault(name), 0));
-        };
-        for (int i = 0; i < settings::kSlots; ++i) {
-            settings::S[i] = number("S" + std::to_string(i));
-            settings::T[i] = number("T" + std::to_string(i));
-        }
-        settings::BxTP = byte("BxTP");
-        settings::BxTS = byte("BxTS");
-        settings::BxTA = settings::toBool(read("BxTA"), true);
-        settings::BxTT = read("BxTT");
-        settings::SE = number("SE");
-        settings::SR = number("SR");
+        });
     }
     modProcsKVR::LoadProcessHideList();
     unload(ui::UnloadMode::Code);

@@ -2,9 +2,9 @@
 
 #include "base/ids.h"
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 
 namespace kvr::modGeneral {
@@ -57,15 +57,9 @@ bool Main() {
         PrepareSettings(registry);
 
         const std::string options = GetStoredString(5);
-        auto option = [&](const char* name) {
-            const std::string text = options.empty() ? "" : registry.strDame(options, name);
-            return settings::toByte(text, settings::toByte(settings::repairDefault(name), 0));
-        };
-        settings::OT = option("OT");
-        settings::OO = option("OO");
-        settings::OS = option("OS");
-        settings::OR = option("OR");
-        settings::OI = option("OI");
+        settings::load(settings::startUpOptions(), [&](const std::string& name) {
+            return options.empty() ? std::string() : registry.strDame(options, name);
+        });
     }
     splash = std::make_unique<frmSplash>();
     splash->load();

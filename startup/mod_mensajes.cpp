@@ -1,7 +1,7 @@
 #include "startup/mod_mensajes.h"
 
 #include "platform/services.h"
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr::modMensajes {
 

@@ -1,7 +1,7 @@
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/mod_general.h"
-#include "startup/settings.h"
 
 namespace kvr::modGeneral {
 
@@ -24,19 +24,15 @@ void PrepareSettings(clsWBD& registry) {
 
     const std::string options = GetStoredString(5);
     if (!options.empty()) {
+        auto write = [&](const std::string& name, const std::string& text) {
+            registry.SetReg(options, name, text);
+        };
         if (!registry.ExistKey(options)) {
             registry.CreateKey(options);
-            for (const auto& option : settings::options()) {
-                registry.SetReg(options, option.name, option.created);
-            }
+            settings::createAll(write);
         } else {
-            // An empty title text is valid, so it is never repaired.
-            for (const auto& option : settings::options()) {
-                if (option.name == "BxTT") continue;
-                if (registry.strDame(options, option.name).empty()) {
-                    registry.SetReg(options, option.name, option.repaired);
-                }
-            }
+            settings::repair(
+                [&](const std::string& name) { return registry.strDame(options, name); }, write);
         }
     }
     SyncAutostart(registry, false);
@@ -55,7 +51,9 @@ void SyncAutostart(clsWBD& registry, bool force) {
         const std::string options = GetStoredString(5);
         // Without the options key's path the wish is unknown: leave the entry as it is.
         if (options.empty()) return;
-        on = settings::toLong(registry.strDame(options, "OR"), 0) == 1;
+        // Read as the start-up reads it, so that memory and the Run entry agree on a bad value.
+        const auto& option = settings::optionFor(&settings::OR);
+        on = option.number(registry.strDame(options, option.name)) == 1;
     }
     if (on) {
         const std::string command = AutostartCommand();

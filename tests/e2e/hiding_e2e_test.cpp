@@ -55,6 +55,30 @@ TEST_F(Hiding, WindowUnderTheMouseGoesAndComesBackEvenOverAChildControl) {
     EXPECT_TRUE(becomes(target, true, "Ctrl+F9"));
 }
 
+// A window's find dialog or tool palette goes with it and comes back with it: from another
+// process the system's own call hides such pop-ups but never shows them again.
+TEST_F(Hiding, OwnedPopUpsGoWithTheWindowUnderTheMouseAndComeBackWithIt) {
+    HWND owner = windowAt("KvrE2eOwner", "Document with a find dialog", 0);
+    HWND popup = track(probe::createWindow("KvrE2ePopup", "Find", owner));
+    HWND nested = track(probe::createWindow("KvrE2ePopup", "Replace all?", popup));
+    HWND shelved = track(probe::createWindow("KvrE2ePopup", "Shelved palette", owner, false));
+    ASSERT_TRUE(owner && popup && nested && shelved);
+    MoveWindow(popup, 700, 500, 200, 120, TRUE);
+    MoveWindow(nested, 750, 540, 160, 100, TRUE);
+    probe::pump(200);
+    ASSERT_TRUE(probe::moveMouseOver(owner));
+    press(16, 120);  // Shift+F9
+    ASSERT_TRUE(becomes(owner, false, "Shift+F9"));
+    EXPECT_TRUE(becomes(popup, false, "Shift+F9"));
+    EXPECT_TRUE(becomes(nested, false, "Shift+F9"));
+    press(17, 120);  // Ctrl+F9: show last
+    EXPECT_TRUE(becomes(owner, true, "Ctrl+F9"));
+    EXPECT_TRUE(becomes(popup, true, "Ctrl+F9"));
+    EXPECT_TRUE(becomes(nested, true, "Ctrl+F9"));
+    probe::pump(300);
+    EXPECT_FALSE(probe::isVisible(shelved)) << "a pop-up its program had hidden came back";
+}
+
 TEST_F(Hiding, ClassHotkeyHidesEveryWindowOfThePrefixAndShowByClassBringsThemBack) {
     HWND a = windowAt("KvrE2eClassA", "First of the class", 0);
     HWND b = windowAt("KvrE2eClassA", "Second of the class", 1);

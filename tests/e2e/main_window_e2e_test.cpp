@@ -110,5 +110,31 @@ TEST_F(MainWindow, CloseBoxKeepsTheProgramAndItsHotkeysAndAltWBringsItBack) {
     EXPECT_TRUE(hotkeysFree(combos(kDefaults), 3000));
 }
 
+// Hiding by title may take the main window itself away; Alt+W must still bring it back, and
+// send it away again.
+TEST_F(MainWindow, AltWBringsBackAMainWindowThatHidingByTitleTookAway) {
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000));
+    const std::string title = probe::windowText(main);
+    ASSERT_FALSE(title.empty());
+    ASSERT_TRUE(exitProgram(kvr));
+    seed(kDefaults, {{"OI", "0"}, {"OO", "0"}, {"BxTA", "0"}, {"BxTT", title}, {"BxTP", "3"}});
+    kvr = start();
+    ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
+    main = mainWindow(kvr);
+    ASSERT_TRUE(pumpUntil([&] { return main && probe::isVisible(main); }, 5000));
+
+    ASSERT_TRUE(probe::pressKey(16, 122));  // Shift+F11: hide by title, the main window's own
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(main); }, 5000))
+        << "hiding by the main window's title left it on screen";
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(probe::pressKey(18, 87));  // Alt+W
+        ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main) && !IsIconic(main); }, 5000))
+            << "Alt+W did not bring the main window back, round " << round;
+        ASSERT_TRUE(probe::pressKey(18, 87));
+        ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(main); }, 5000))
+            << "Alt+W did not send the main window away, round " << round;
+    }
+}
+
 }  // namespace
 }  // namespace e2e

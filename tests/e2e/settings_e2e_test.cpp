@@ -1,5 +1,5 @@
-// Settings as the registry shows them after real starts: created defaults, repair of emptied
-// values, and the Run entry following the autostart option.
+// Settings as the registry shows them after real starts: created defaults, repair of emptied or
+// invalid values, and the Run entry following the autostart option.
 #include "kvr_e2e.h"
 
 namespace e2e {
@@ -48,6 +48,23 @@ TEST_F(Settings, DeletedValuesAreRepairedWithTheirRepairDefaults) {
     EXPECT_EQ(option("OT"), "1");
     EXPECT_EQ(option("BxTT"), "");
     EXPECT_EQ(option("S0"), "16");  // the seeded value stays
+}
+
+TEST_F(Settings, InvalidValuesAreRepairedAndValidOnesKept) {
+    startAndExit();
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "OS", "abc"));
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "SE", "99"));
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "T0", "-5"));
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "BxTP", " 3"));
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "S5", "19"));
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "BxTT", "12x"));
+    startAndExit();
+    EXPECT_EQ(option("OS"), "0");
+    EXPECT_EQ(option("SE"), "7");
+    EXPECT_EQ(option("T0"), "120");
+    EXPECT_EQ(option("BxTP"), " 3");
+    EXPECT_EQ(option("S5"), "19");
+    EXPECT_EQ(option("BxTT"), "12x");
 }
 
 TEST_F(Settings, AutostartOffRemovesOnlyTheProgramsRunValue) {

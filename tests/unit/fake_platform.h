@@ -11,9 +11,9 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
+#include "settings/settings.h"
 #include "startup/mod_general.h"
 #include "startup/mod_mensajes.h"
-#include "startup/settings.h"
 #include "translation/mod_traducir.h"
 #include "ui/form.h"
 

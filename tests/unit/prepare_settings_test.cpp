@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "tests/unit/fake_platform.h"
 
@@ -34,10 +35,14 @@ TEST_F(Settings, FirstStartCreatesEveryKeyAndOptionWithItsCreatedDefault) {
     EXPECT_TRUE(fake.registry.hasKey(kCurrentUser, "Software\\ORQ"));
     EXPECT_TRUE(fake.registry.hasKey(kCurrentUser, "Software\\ORQ\\KVR"));
     EXPECT_EQ(registry.strDame(std::string("HKCU\\") + kLanguageKey, "Language"), "English");
-    for (const auto& o : settings::options()) {
-        EXPECT_TRUE(hasOption(o.name)) << o.name;
-        EXPECT_EQ(option(o.name), o.created) << o.name;
-    }
+    int created = 0;
+    settings::createAll([&](const std::string& name, const std::string& text) {
+        ++created;
+        EXPECT_TRUE(hasOption(name)) << name;
+        EXPECT_EQ(option(name), text) << name;
+    });
+    EXPECT_EQ(created, 35);
+    EXPECT_EQ(option("BxTA"), "-1");
     EXPECT_EQ(option("SE"), "15");
     EXPECT_EQ(option("OT"), "0");
     EXPECT_EQ(option("S7"), "18");
@@ -47,19 +52,33 @@ TEST_F(Settings, FirstStartCreatesEveryKeyAndOptionWithItsCreatedDefault) {
     EXPECT_EQ(fake.registry.openHandles(), 0u);
 }
 
-TEST_F(Settings, MissingValuesGetTheirRepairDefaultsAndPresentOnesAreKept) {
+TEST_F(Settings, MissingOrInvalidValuesGetTheirRepairDefaultsAndValidOnesAreKept) {
     fake.registry.putText(kCurrentUser, kOptions, "S0", "17");
+    fake.registry.putText(kCurrentUser, kOptions, "S1", "19");  // no modifier, but a key code
     fake.registry.putText(kCurrentUser, kOptions, "BxTP", "3");
     fake.registry.putText(kCurrentUser, kOptions, "OT", "");  // emptied counts as missing
     fake.registry.putText(kCurrentUser, kOptions, "OS", "abc");
+    fake.registry.putText(kCurrentUser, kOptions, "OO", "300");
+    fake.registry.putText(kCurrentUser, kOptions, "SR", "16");
+    fake.registry.putText(kCurrentUser, kOptions, "T2", "-5");
+    fake.registry.putText(kCurrentUser, kOptions, "BxTA", "yes");
     prepare();
     EXPECT_EQ(option("SE"), "7");
     EXPECT_EQ(option("OT"), "1");
     EXPECT_EQ(option("S0"), "17");
+    EXPECT_EQ(option("S1"), "19");
     EXPECT_EQ(option("BxTP"), "3");
-    EXPECT_EQ(option("OS"), "abc");  // not a number, but not empty: left for the reader
+    EXPECT_EQ(option("OS"), "0");
+    EXPECT_EQ(option("OO"), "1");
+    EXPECT_EQ(option("SR"), "0");
+    EXPECT_EQ(option("T2"), "122");
+    EXPECT_EQ(option("BxTA"), "-1");
     EXPECT_EQ(option("T11"), "115");
     EXPECT_FALSE(hasOption("BxTT"));  // never repaired
+
+    fake.registry.resetCounters();
+    prepare();  // all valid now
+    EXPECT_EQ(fake.registry.writeCalls(), 0u);
 }
 
 TEST_F(Settings, AnEmptyTitleTextStaysEmpty) {
@@ -122,21 +141,34 @@ TEST_F(Autostart, ProgramInADriveRootKeepsTheDoubledBackslash) {
     EXPECT_EQ(fake.registry.writeCalls(), 0u);
 }
 
-TEST_F(Autostart, AnythingButOneRemovesOnlyTheEntry) {
+TEST_F(Autostart, OffRemovesOnlyTheEntry) {
     fake.registry.putText(kLocalMachine, kRun, "Other", "other.exe");
-    for (const std::string value : {"0", "2", "abc"}) {
-        sync();
-        setOR("1");
-        sync();
-        ASSERT_TRUE(hasRunEntry());
-        setOR(value);
-        sync();
-        EXPECT_FALSE(hasRunEntry()) << value;
-        EXPECT_TRUE(fake.registry.value(kLocalMachine, kRun, "Other").has_value());
-    }
+    ASSERT_TRUE(hasRunEntry());
+    setOR("0");
+    sync();
+    EXPECT_FALSE(hasRunEntry());
+    EXPECT_TRUE(fake.registry.value(kLocalMachine, kRun, "Other").has_value());
     fake.registry.resetCounters();
     sync();  // no entry, nothing to remove
     EXPECT_EQ(fake.registry.writeCalls(), 0u);
+}
+
+TEST_F(Autostart, AnInvalidOptionCountsAsItsRepairDefaultAsInMemory) {
+    for (const std::string value : {"2", "abc", ""}) {
+        setOR("0");
+        sync();
+        ASSERT_FALSE(hasRunEntry());
+        setOR(value);
+        sync();
+        EXPECT_EQ(runEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"") << value;
+    }
+    // At start-up the value is repaired first, so memory, registry and entry agree.
+    setOR("0");
+    sync();
+    setOR("x");
+    prepare();
+    EXPECT_EQ(option("OR"), "1");
+    EXPECT_TRUE(hasRunEntry());
 }
 
 TEST_F(Autostart, ForceWritesWhateverTheOptionSays) {

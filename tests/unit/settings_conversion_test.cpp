@@ -1,61 +1,95 @@
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
+#include <string>
 
-#include "startup/settings.h"
+#include "settings/settings.h"
 
 namespace kvr {
 namespace {
 
-using settings::toBool;
-using settings::toByte;
-using settings::toLong;
+// Loads every option from the given stored texts; the rest are missing.
+class SettingsConversion : public ::testing::Test {
+protected:
+    void SetUp() override { settings::reset(); }
+    void TearDown() override { settings::reset(); }
 
-TEST(SettingsConversion, BytesTakeZeroTo255AndOtherwiseTheFallback) {
-    EXPECT_EQ(toByte("0", 9), 0);
-    EXPECT_EQ(toByte("255", 9), 255);
-    EXPECT_EQ(toByte(" 7 ", 9), 7);
-    EXPECT_EQ(toByte("300", 9), 9);
-    EXPECT_EQ(toByte("-1", 9), 9);
-    EXPECT_EQ(toByte("abc", 9), 9);
-    EXPECT_EQ(toByte("1x", 9), 9);
-    EXPECT_EQ(toByte("", 9), 9);
-}
-
-TEST(SettingsConversion, LongsAreSigned32Bit) {
-    EXPECT_EQ(toLong("-1", 5), -1);
-    EXPECT_EQ(toLong("2147483647", 5), 2147483647);
-    EXPECT_EQ(toLong("-2147483648", 5), -2147483647 - 1);
-    EXPECT_EQ(toLong("2147483648", 5), 5);
-    EXPECT_EQ(toLong("x", 5), 5);
-    EXPECT_EQ(toLong("1.5", 5), 5);
-}
-
-TEST(SettingsConversion, BooleansAreMinusOneOrAnyNonZeroForTrue) {
-    EXPECT_TRUE(toBool("-1", false));
-    EXPECT_TRUE(toBool("1", false));
-    EXPECT_FALSE(toBool("0", true));
-    EXPECT_TRUE(toBool("yes", true));
-    EXPECT_FALSE(toBool("", false));
-}
-
-TEST(SettingsTable, CreatedAndRepairDefaultsDifferOnlyForSEAndOT) {
-    std::set<std::string> names;
-    for (const auto& option : settings::options()) {
-        names.insert(option.name);
-        if (option.name == "SE") {
-            EXPECT_EQ(option.created, "15");
-            EXPECT_EQ(option.repaired, "7");
-        } else if (option.name == "OT") {
-            EXPECT_EQ(option.created, "0");
-            EXPECT_EQ(option.repaired, "1");
-        } else {
-            EXPECT_EQ(option.created, option.repaired) << option.name;
-        }
+    void load(const std::map<std::string, std::string>& stored) {
+        settings::load(settings::options(), [&](const std::string& name) {
+            const auto found = stored.find(name);
+            return found == stored.end() ? std::string() : found->second;
+        });
     }
-    EXPECT_EQ(names.size(), settings::options().size());
-    EXPECT_EQ(settings::repairDefault("BxTT"), "");
-    EXPECT_EQ(settings::repairDefault("T7"), "87");
+};
+
+TEST_F(SettingsConversion, EachTypeTakesItsStoredText) {
+    load({{"S4", " 17 "},
+          {"T4", "+76"},
+          {"BxTP", "3"},
+          {"BxTA", "0"},
+          {"BxTT", "  Budget  "},
+          {"SE", "8"},
+          {"OT", "1"}});
+    EXPECT_EQ(settings::S[4], 17);
+    EXPECT_EQ(settings::T[4], 76);
+    EXPECT_EQ(settings::BxTP, 3);
+    EXPECT_FALSE(settings::BxTA);
+    EXPECT_EQ(settings::BxTT, "  Budget  ");  // a title text is taken as it is
+    EXPECT_EQ(settings::SE, 8);
+    EXPECT_EQ(settings::OT, 1);
+}
+
+TEST_F(SettingsConversion, MissingOrInvalidValuesGiveTheRepairDefaults) {
+    load({{"OS", "300"}, {"BxTS", "2"}, {"SR", "-1"}});
+    EXPECT_EQ(settings::S[0], 16);
+    EXPECT_EQ(settings::T[7], 87);
+    EXPECT_EQ(settings::BxTS, 1);
+    EXPECT_TRUE(settings::BxTA);
+    EXPECT_EQ(settings::BxTT, "");
+    EXPECT_EQ(settings::SE, 7);  // not the 15 of a new key
+    EXPECT_EQ(settings::SR, 0);
+    EXPECT_EQ(settings::OT, 1);  // not the 0 of a new key
+    EXPECT_EQ(settings::OS, 0);
+    EXPECT_EQ(settings::OR, 1);
+}
+
+TEST_F(SettingsConversion, KeyCodesTakeZeroTo255AndOtherwiseTheRepairDefault) {
+    for (const auto& [text, expected] : std::map<std::string, int>{{"0", 0},
+                                                                   {"255", 255},
+                                                                   {" 7 ", 7},
+                                                                   {"\t+9\n", 9},
+                                                                   {"256", 120},
+                                                                   {"-1", 120},
+                                                                   {"abc", 120},
+                                                                   {"1x", 120},
+                                                                   {"1.5", 120},
+                                                                   {"+-5", 120},
+                                                                   {"+", 120},
+                                                                   {" ", 120}}) {
+        load({{"T0", text}});
+        EXPECT_EQ(settings::T[0], expected) << '"' << text << '"';
+    }
+    // A modifier that is neither Shift, Ctrl nor Alt is kept: it only leaves its slot unregistered.
+    load({{"S2", "19"}});
+    EXPECT_EQ(settings::S[2], 19);
+}
+
+TEST_F(SettingsConversion, BooleansAreMinusOneOrAnyNonZeroWholeNumberForTrue) {
+    const auto& option = settings::optionFor(&settings::BxTA);
+    for (const std::string text : {"-1", "1", "7", "-2147483648"}) {
+        load({{"BxTA", "0"}});
+        EXPECT_FALSE(settings::BxTA);
+        load({{"BxTA", text}});
+        EXPECT_TRUE(settings::BxTA) << text;
+        EXPECT_TRUE(option.valid(text)) << text;
+    }
+    // Beyond 32 bits, or no number at all: true, as the repair default says.
+    for (const std::string text : {"2147483648", "yes", "+-1"}) {
+        EXPECT_FALSE(option.valid(text)) << text;
+        load({{"BxTA", "0"}});
+        load({{"BxTA", text}});
+        EXPECT_TRUE(settings::BxTA) << text;
+    }
 }
 
 }  // namespace

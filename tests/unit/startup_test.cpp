@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "mainwin/frm_ppal.h"
+#include "settings/settings.h"
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
 #include "tests/unit/fake_platform.h"
@@ -174,6 +177,33 @@ TEST_F(StartUp, GarbledValuesAndAnUnwritableRegistryFallBackToRepairDefaults) {
     EXPECT_EQ(settings::S[0], 16);
     EXPECT_EQ(settings::SE, 7);
     EXPECT_EQ(settings::T[0], 120);
+}
+
+TEST_F(StartUp, GarbledValuesAreRepairedSoThatMemoryAndRegistryAgree) {
+    modGeneral::PrepareSettings(*std::make_unique<clsWBD>());
+    for (const auto& [name, text] : std::map<std::string, std::string>{
+             {"OT", "x"}, {"S0", "300"}, {"BxTA", "abc"}, {"S3", "19"}}) {
+        fake.registry.putText(kCurrentUser, kOptions, name, text);
+    }
+    bool slot3Registered = true;
+    script({[&] {
+        slot3Registered = fake.queue.taken(kControl, 120);
+        MainWindow()->mnuSalir.click();
+    }});
+    run();
+    auto stored = [&](const char* name) {
+        return clsWBD().strDame(std::string("HKCU\\") + kOptions, name);
+    };
+    EXPECT_EQ(settings::OT, 1);
+    EXPECT_EQ(stored("OT"), "1");
+    EXPECT_EQ(settings::S[0], 16);
+    EXPECT_EQ(stored("S0"), "16");
+    EXPECT_TRUE(settings::BxTA);
+    EXPECT_EQ(stored("BxTA"), "-1");
+    // A modifier that is no modifier is kept; it only leaves the slot unregistered.
+    EXPECT_EQ(settings::S[3], 19);
+    EXPECT_EQ(stored("S3"), "19");
+    EXPECT_FALSE(slot3Registered);
 }
 
 TEST_F(StartUp, EmptyKeyPathsNeverTouchARootAndTheDefaultsStillWork) {
