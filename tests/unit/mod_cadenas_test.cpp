@@ -94,6 +94,13 @@ TEST(MatchText, BrokenUtf8IsComparedByteForByteWithoutHarm) {
     EXPECT_FALSE(MatchText("\xE9", "é", 3, 1)) << "a Latin-1 byte is not the UTF-8 letter";
     EXPECT_FALSE(MatchText("\xC3", "\xE3", 3, 1)) << "stray bytes are not letters to fold";
     EXPECT_TRUE(MatchText("\xE2\x82", "a\xE2\x82z", 1, 0)) << "a cut-off sequence";
+    // A cut-off pattern never matches part of a whole letter.
+    for (const int compare : {0, 1}) {
+        EXPECT_FALSE(MatchText("\xC3", "\xC3\xA9", 0, compare)) << "é";
+        EXPECT_FALSE(MatchText("\xA9", "\xC3\xA9", 2, compare)) << "é";
+        EXPECT_FALSE(MatchText("\xD0", "\xD0\x96\xD0\xB0", 1, compare)) << "Жа";
+        EXPECT_FALSE(MatchText("\xF0\x9F\x98", "\xF0\x9F\x98\x80", 0, compare)) << "😀";
+    }
 }
 
 }  // namespace
