@@ -120,6 +120,13 @@ char32_t fold(char32_t c) {
     return c;
 }
 
+std::u32string decodeFolded(std::string_view text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) out.push_back(fold(next(text, i)));
+    return out;
+}
+
 std::size_t length(std::string_view text) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < text.size(); ++n) next(text, i);
@@ -193,7 +200,8 @@ constexpr const char* kLatinBase[] = {
 // sort compares many pairs and most differ within their first letters.
 class Keys {
 public:
-    Keys(std::string_view text, bool base) : text_(text), base_(base) {}
+    Keys(std::string_view text, std::size_t from, bool base)
+        : text_(text), base_(base), at_(from) {}
 
     bool next(char32_t& key) {
         if (*pending_ != '\0') {
@@ -201,6 +209,11 @@ public:
             return true;
         }
         if (at_ >= text_.size()) return false;
+        if (const auto b = static_cast<unsigned char>(text_[at_]); b < 0x80) {
+            ++at_;
+            key = fold(b);
+            return true;
+        }
         key = fold(text::next(text_, at_));
         if (base_ && key >= 0xC0 && key <= 0x17F && *kLatinBase[key - 0xC0] != '\0') {
             pending_ = kLatinBase[key - 0xC0];
@@ -212,9 +225,22 @@ public:
 private:
     std::string_view text_;
     bool base_;
-    std::size_t at_ = 0;
+    std::size_t at_;
     const char* pending_ = "";
 };
+
+bool continues(std::string_view text, std::size_t at) {
+    return at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80;
+}
+
+// Where two texts stop sharing their characters. Titles in a list often share long beginnings;
+// bytes alike decode alike up to a byte that continues a sequence in neither text.
+std::size_t sharedCharacters(std::string_view a, std::string_view b) {
+    std::size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) ++at;
+    while (at > 0 && (continues(a, at) || continues(b, at))) --at;
+    return at;
+}
 
 int compareKeys(Keys a, Keys b) {
     for (;;) {
@@ -230,8 +256,9 @@ int compareKeys(Keys a, Keys b) {
 }  // namespace
 
 int collate(std::string_view a, std::string_view b) {
-    if (const int letters = compareKeys(Keys(a, true), Keys(b, true))) return letters;
-    return compareKeys(Keys(a, false), Keys(b, false));
+    const std::size_t from = sharedCharacters(a, b);
+    if (const int letters = compareKeys(Keys(a, from, true), Keys(b, from, true))) return letters;
+    return compareKeys(Keys(a, from, false), Keys(b, from, false));
 }
 
 }  // namespace kvr::text

@@ -20,6 +20,8 @@ std::u32string decode(std::string_view text);
 // ohm, kelvin and angstrom signs to the letters they stand for. The same on every build, with no
 // locale: the capital I with dot folds to plain i.
 char32_t fold(char32_t c);
+// decode() with every character folded.
+std::u32string decodeFolded(std::string_view text);
 
 // The number of characters, as next() walks them.
 std::size_t length(std::string_view text);

@@ -9,11 +9,7 @@ namespace kvr::modCadenas {
 namespace {
 
 std::u32string prepare(std::string_view text, bool ignoreCase) {
-    std::u32string out = text::decode(text);
-    if (ignoreCase) {
-        for (char32_t& c : out) c = text::fold(c);
-    }
-    return out;
+    return ignoreCase ? text::decodeFolded(text) : text::decode(text);
 }
 
 }  // namespace

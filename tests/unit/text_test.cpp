@@ -241,6 +241,16 @@ TEST(TextCollate, ScriptsInTheirOwnOrderAndShorterFirst) {
     expectBefore("a b", "ab");
 }
 
+TEST(TextCollate, TextsThatShareTheBytesOfALetterStillCompareByLetters) {
+    // "é" and "É" share their first byte, "€" begins with the cut-off "\xE2\x82".
+    expectBefore("xéa", "xÉz");
+    expectBefore("xÉa", "xéz");
+    expectBefore("x€", "x\xE2\x82");
+    expectBefore("Document 12", "DOCUMENT 13");
+    expectBefore("Документ 12", "ДОКУМЕНТ 13");
+    EXPECT_EQ(text::collate("Документ 12", "ДОКУМЕНТ 12"), 0);
+}
+
 TEST(TextCollate, BrokenTextSortsWithoutHarm) {
     EXPECT_EQ(text::collate("\xC3", "\xC3"), 0);
     EXPECT_NE(text::collate("\xC3", "\xE3"), 0) << "stray bytes are not letters to fold";
