@@ -1,9 +1,11 @@
 // Any bytes as text: decoding, cutting, folding, matching and sorting must stay in bounds and
 // agree with one another.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/text.h"
 #include "engine/mod_cadenas.h"
@@ -23,14 +25,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = text::length(all);
     check(decoded.size() == length && length <= size);
 
-    // Cut one character at a time, the pieces give the text back, each a single character.
-    std::string joined;
-    for (std::size_t i = 0; i < length; ++i) {
-        const std::string piece = text::characters(all, i, 1);
-        check(text::decode(piece) == std::u32string(1, decoded[i]));
-        joined += piece;
+    // Walked one character at a time, each piece decodes to that character alone, and cutting
+    // by characters gives the same bytes.
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < size;) {
+        starts.push_back(at);
+        const char32_t c = text::next(all, at);
+        check(starts.size() <= length && c == decoded[starts.size() - 1]);
+        check(text::decode(all.substr(starts.back(), at - starts.back())) == std::u32string(1, c));
     }
-    check(joined == all);
+    check(starts.size() == length);
+    starts.push_back(size);
+    for (const std::size_t first : {std::size_t{0}, length / 3, length / 2, length}) {
+        for (const std::size_t count : {std::size_t{0}, std::size_t{1}, std::size_t{3}, size}) {
+            const std::size_t end = std::min(first + count, length);
+            check(text::characters(all, first, count) ==
+                  all.substr(starts[first], starts[end] - starts[first]));
+        }
+    }
 
     for (const char32_t c : decoded) check(text::fold(text::fold(c)) == text::fold(c));
 
