@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "base/text.h"
+
 namespace kvr::engine {
 
-namespace {
-// PLACEHOLDER until the shared text module lands.
-int compareText(const std::string& a, const std::string& b) {
-    auto low = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (low(a[i]) != low(b[i]))
-            return (unsigned char)low(a[i]) < (unsigned char)low(b[i]) ? -1 : 1;
-    return a.size() == b.size() ? 0 : a.size() < b.size() ? -1 : 1;
-}
-}  // namespace
 
 std::string HiddenWindows::columnText(const HiddenWindow& entry) const {
     switch (column_) {
@@ -27,7 +19,7 @@ std::string HiddenWindows::columnText(const HiddenWindow& entry) const {
 }
 
 bool HiddenWindows::before(const HiddenWindow& a, const HiddenWindow& b) const {
-    const int c = compareText(columnText(a), columnText(b));
+    const int c = text::collate(columnText(a), columnText(b));
     return descending_ ? c > 0 : c < 0;
 }
 

@@ -1,6 +1,7 @@
 #include "startup/mod_general.h"
 
 #include "base/ids.h"
+#include "base/text.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 #include "startup/cls_wbd.h"
@@ -20,8 +21,8 @@ frmSplash* Splash() {
 }
 
 std::string HelpFileFor(const std::string& language) {
-    return platform::system().appFolder() + "\\Lng\\KVR_" +
-           modTraducir::Characters(language, 0, 3) + ".chm";
+    return platform::system().appFolder() + "\\Lng\\KVR_" + text::characters(language, 0, 3) +
+           ".chm";
 }
 
 void RememberLanguage(const std::string& language) {

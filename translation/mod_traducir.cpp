@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/text.h"
 #include "platform/services.h"
 #include "ui/controls.h"
 
@@ -41,31 +42,6 @@ std::vector<std::string> split(std::string_view value) {
 namespace kvr::modTraducir {
 
 namespace {
-
-// Names are UTF-8 while the rules count characters: a byte that starts no valid sequence stands
-// for itself, so any text can be walked.
-char32_t nextChar(std::string_view s, std::size_t& i) {
-    const auto lead = static_cast<unsigned char>(s[i++]);
-    const int extra = lead >= 0xF0 && lead <= 0xF4   ? 3
-                      : lead >= 0xE0 && lead <= 0xEF ? 2
-                      : lead >= 0xC2 && lead <= 0xDF ? 1
-                                                     : 0;
-    if (extra == 0 || i + extra > s.size()) return lead;
-    char32_t c = lead & (0x3F >> extra);
-    for (int k = 0; k < extra; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) return lead;
-        c = (c << 6) | (next & 0x3F);
-    }
-    i += extra;
-    return c;
-}
-
-std::size_t charCount(std::string_view s) {
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < s.size(); ++n) nextChar(s, i);
-    return n;
-}
 
 std::string lngPath(const std::string& prefix, const std::string& name) {
     return platform::system().appFolder() + prefix + name + ".txt";
@@ -109,57 +85,14 @@ std::string productName() {
     return name ? langfile::split(*name)[0] : "KVR";
 }
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 }  // namespace
-
-// The characters from index first, count of them (fewer at the end of the text).
-std::string Characters(std::string_view s, std::size_t first, std::size_t count) {
-    std::size_t i = 0;
-    for (std::size_t n = 0; n < first && i < s.size(); ++n) nextChar(s, i);
-    const std::size_t from = i;
-    for (std::size_t n = 0; n < count && i < s.size(); ++n) nextChar(s, i);
-    return std::string(s.substr(from, i - from));
-}
-
-bool IsNumeric(std::string_view text) {
-    // Sign, digits with an optional decimal point and exponent, blanks around: no hexadecimal,
-    // "inf" or "nan", which a general number parser would take.
-    std::size_t i = 0;
-    const std::size_t n = text.size();
-    const auto blanks = [&] {
-        while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
-    };
-    const auto digits = [&] {
-        const std::size_t from = i;
-        while (i < n && isDigit(text[i])) ++i;
-        return i - from;
-    };
-    blanks();
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    std::size_t mantissa = digits();
-    if (i < n && text[i] == '.') {
-        ++i;
-        mantissa += digits();
-    }
-    if (mantissa == 0) return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-        if (digits() == 0) return false;
-    }
-    blanks();
-    return i == n;
-}
 
 std::vector<std::string> GetMessage(int number) {
     char key[16];
     std::snprintf(key, sizeof key, "%03d", number);
     // Read anew on every call: no text outlives the call.
     auto value =
-        LanguageText(LanguageFilePrefix, Characters(CurrentLanguage, 0, 3), "Eng").value(key);
+        LanguageText(LanguageFilePrefix, text::characters(CurrentLanguage, 0, 3), "Eng").value(key);
     std::vector<std::string> parts =
         value ? langfile::split(*value) : std::vector{std::string(key)};
     if (parts.size() < 2) parts.push_back(productName());
@@ -175,7 +108,7 @@ public:
     // Parts for a code; nullopt leaves the control as it is. A text that is no number is a
     // literal ("+", a name) and is never looked up.
     std::optional<std::vector<std::string>> parts(const std::string& code) {
-        if (!IsNumeric(code)) return std::nullopt;
+        if (!text::isNumeric(code)) return std::nullopt;
         auto value = text_.value(code);
         if (!value) return std::nullopt;
         return langfile::split(*value);
@@ -187,9 +120,9 @@ private:
 
 // The code lives in the property until the first translation replaces it; Tag keeps it.
 std::string codeOf(std::string& property, std::string& tag) {
-    if (IsNumeric(property)) {
+    if (text::isNumeric(property)) {
         tag = property;
-    } else if (IsNumeric(tag)) {
+    } else if (text::isNumeric(tag)) {
         property = tag;
     }
     return property;
@@ -208,7 +141,7 @@ void translateMenu(ui::MenuItem& m, Translator& t) {
     if (m.caption() == "-") return;
     std::string caption = m.caption();
     const std::string code = codeOf(caption, m.tag);
-    if (!IsNumeric(code)) return;
+    if (!text::isNumeric(code)) return;
     const auto parts = t.parts(code);
     m.setCaption(parts ? (*parts)[0] : caption);
 }
@@ -281,10 +214,10 @@ void translateToolbar(ui::Toolbar& b, Translator& t) {
 
 void translateTextBox(ui::TextBox& x, Translator& t) {
     if (x.text().empty()) return;
-    std::string text = x.text();
-    codeOf(text, x.tag);
-    const auto parts = t.parts(Characters(text, 0, 4));
-    if (!parts) return x.setText(text);
+    std::string content = x.text();
+    codeOf(content, x.tag);
+    const auto parts = t.parts(text::characters(content, 0, 4));
+    if (!parts) return x.setText(content);
     x.setText((*parts)[0]);
     if (parts->size() > 1) x.setToolTipText((*parts)[1]);
 }
@@ -322,66 +255,6 @@ void TranslateForm(ui::Form& form, const std::string& prefix) {
 
 namespace {
 
-// Base letters of U+00C0..U+017F: an accented letter sorts with its letter, a ligature as its
-// letters; "" keeps the character itself (the signs x and / of that block).
-constexpr const char* kLatinBase[] = {
-    "a", "a", "a",  "a",  "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",   // U+00C0
-    "d", "n", "o",  "o",  "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "ss",  // U+00D0
-    "a", "a", "a",  "a",  "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i",  "i",   // U+00E0
-    "d", "n", "o",  "o",  "o", "o", "o",  "",  "o", "u", "u", "u", "u", "y", "th", "y",   // U+00F0
-    "a", "a", "a",  "a",  "a", "a", "c",  "c", "c", "c", "c", "c", "c", "c", "d",  "d",   // U+0100
-    "d", "d", "e",  "e",  "e", "e", "e",  "e", "e", "e", "e", "e", "g", "g", "g",  "g",   // U+0110
-    "g", "g", "g",  "g",  "h", "h", "h",  "h", "i", "i", "i", "i", "i", "i", "i",  "i",   // U+0120
-    "i", "i", "ij", "ij", "j", "j", "k",  "k", "k", "l", "l", "l", "l", "l", "l",  "l",   // U+0130
-    "l", "l", "l",  "n",  "n", "n", "n",  "n", "n", "n", "n", "n", "o", "o", "o",  "o",   // U+0140
-    "o", "o", "oe", "oe", "r", "r", "r",  "r", "r", "r", "s", "s", "s", "s", "s",  "s",   // U+0150
-    "s", "s", "t",  "t",  "t", "t", "t",  "t", "u", "u", "u", "u", "u", "u", "u",  "u",   // U+0160
-    "u", "u", "u",  "u",  "w", "w", "y",  "y", "y", "z", "z", "z", "z", "z", "z",  "s",   // U+0170
-};
-
-// Lower case for the scripts a language name is written in: Latin, Greek, Cyrillic.
-char32_t lower(char32_t c) {
-    if (c >= U'A' && c <= U'Z') return c + 0x20;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 0x20;
-    if (c >= 0x100 && c <= 0x17F) {
-        if (c == 0x178) return 0xFF;
-        // Upper and lower alternate; the pairs start on an even code point except in
-        // U+0139..U+0148 and U+0179..U+017E.
-        const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-        if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
-        return (c % 2 == 0) != oddPairs ? c + 1 : c;
-    }
-    if (c >= 0x391 && c <= 0x3A9 && c != 0x3A2) return c + 0x20;
-    if (c == 0x386) return 0x3AC;
-    if (c >= 0x388 && c <= 0x38A) return c + 0x25;
-    if (c == 0x38C) return 0x3CC;
-    if (c == 0x38E || c == 0x38F) return c + 0x3F;
-    if (c >= 0x410 && c <= 0x42F) return c + 0x20;
-    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
-    return c;
-}
-
-// Letters first (accents and case ignored), then the accents decide, never the case.
-int compareNames(std::string_view a, std::string_view b) {
-    const auto keys = [](std::string_view s, std::u32string& primary, std::u32string& secondary) {
-        for (std::size_t i = 0; i < s.size();) {
-            const char32_t c = lower(nextChar(s, i));
-            secondary += c;
-            const char* base = c >= 0xC0 && c <= 0x17F ? kLatinBase[c - 0xC0] : "";
-            if (*base == '\0') {
-                primary += c;
-            } else {
-                for (; *base; ++base) primary += static_cast<char32_t>(*base);
-            }
-        }
-    };
-    std::u32string primaryA, secondaryA, primaryB, secondaryB;
-    keys(a, primaryA, secondaryA);
-    keys(b, primaryB, secondaryB);
-    if (const int c = primaryA.compare(primaryB)) return c;
-    return secondaryA.compare(secondaryB);
-}
-
 bool endsWith(const std::string& text, std::string_view end) {
     return text.size() >= end.size() &&
            text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -390,22 +263,18 @@ bool endsWith(const std::string& text, std::string_view end) {
 }  // namespace
 
 void SortNames(std::vector<std::string>& names) {
-    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
-        std::size_t smallest = i;
-        for (std::size_t j = i + 1; j < names.size(); ++j) {
-            if (compareNames(names[j], names[smallest]) < 0) smallest = j;
-        }
-        if (smallest != i) std::swap(names[i], names[smallest]);
-    }
+    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return text::collate(a, b) < 0;
+    });
 }
 
 std::vector<std::string> ListLanguages(const std::string& pattern) {
     std::vector<std::string> others;
     for (const std::string& file : platform::files().listFiles(pattern)) {
         // "KVR_" + name + "." + extension: message and help files have 11 characters.
-        const std::size_t length = charCount(file);
+        const std::size_t length = text::length(file);
         if (length <= 11) continue;
-        std::string name = Characters(file, 4, length - 8);
+        std::string name = text::characters(file, 4, length - 8);
         if (name == "English") continue;
         others.push_back(std::move(name));
     }

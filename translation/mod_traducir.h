@@ -24,15 +24,10 @@ std::vector<std::string> GetMessage(int number);
 // current language nor English knows stays as it is.
 void TranslateForm(ui::Form& form, const std::string& prefix);
 
-// The characters (not bytes) of a UTF-8 text from index first, count of them (fewer at its end).
-std::string Characters(std::string_view text, std::size_t first, std::size_t count);
-
-// Whether a text parses as a number, as the codes do.
-bool IsNumeric(std::string_view text);
-
 // The languages of the form-text files matching pattern: "English" first, the others sorted.
 std::vector<std::string> ListLanguages(const std::string& pattern);
-// Ascending, case-insensitive; accented Latin letters sort with their base letter.
+// Ascending in text::collate's order (case never decides, accents only between otherwise equal
+// names); names that compare equal keep their order.
 void SortNames(std::vector<std::string>& names);
 // Ticks the item whose caption is CurrentLanguage and clears the others.
 void CheckCurrentLanguage(const std::vector<ui::MenuItem*>& items);

@@ -3,24 +3,11 @@
 #include <algorithm>
 #include <numeric>
 
+#include "base/text.h"
+
 namespace kvr::ui {
 
 namespace {
-
-char fold(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Case-insensitive for ASCII letters; other bytes compare as they are.
-int compareNoCase(const std::string& a, const std::string& b) {
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const auto x = static_cast<unsigned char>(fold(a[i]));
-        const auto y = static_cast<unsigned char>(fold(b[i]));
-        if (x != y) return x < y ? -1 : 1;
-    }
-    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
-}
 
 const std::string& columnText(const ListItem& item, int column) {
     static const std::string empty;
@@ -224,7 +211,7 @@ void ListView::setColumnWidth(std::size_t index, int pixels) {
 }
 
 bool ListView::before(const ListItem& a, const ListItem& b) const {
-    const int c = compareNoCase(columnText(a, sortKey_), columnText(b, sortKey_));
+    const int c = text::collate(columnText(a, sortKey_), columnText(b, sortKey_));
     return sortOrder_ == SortOrder::Ascending ? c < 0 : c > 0;
 }
 

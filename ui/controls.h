@@ -260,8 +260,9 @@ public:
     bool multiSelect = true;
     bool fullRowSelect = true;
 
-    // Sorting compares the texts of the sort key's column without regard to case: column 0 is
-    // the item's text, column k > 0 its subItems[k-1]. Items that compare equal keep their order.
+    // Sorting compares the texts of the sort key's column as names sort (text::collate): column
+    // 0 is the item's text, column k > 0 its subItems[k-1]. Items that compare equal keep their
+    // order.
     bool sorted() const { return sorted_; }
     int sortKey() const { return sortKey_; }
     SortOrder sortOrder() const { return sortOrder_; }

@@ -284,16 +284,5 @@ TEST_F(TranslateFormTest, AFileWithAByteOrderMarkIsReadAsUtf8) {
     EXPECT_EQ(form.caption(), "Fenster \xE2\x80\x93 Test");
 }
 
-TEST(IsNumericTest, AcceptsNumbersAsTheyAreWrittenAndNothingElse) {
-    using modTraducir::IsNumeric;
-    for (const char* yes : {"0020", "7", " 12 ", "-3", "+0.5", "1e3", "2.", ".5"}) {
-        EXPECT_TRUE(IsNumeric(yes)) << yes;
-    }
-    for (const char* no : {"", " ", "-", "+", ".", "0x1A", "inf", "nan", "12a", "1e", "1 2",
-                           "&Windows", "mnuSTray", "e5"}) {
-        EXPECT_FALSE(IsNumeric(no)) << no;
-    }
-}
-
 }  // namespace
 }  // namespace kvr

@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 
+#include "base/text.h"
 #include "mainwin/frm_ppal.h"
 #include "startup/frm_splash.h"
 #include "tests/unit/fake_platform.h"
@@ -16,7 +17,7 @@
 namespace kvr {
 namespace {
 
-using modTraducir::IsNumeric;
+using text::isNumeric;
 
 constexpr int kAny = std::numeric_limits<int>::max();
 
@@ -38,33 +39,33 @@ void need(Needs& needs, const std::string& code, int min, int max, const std::st
 
 // The codes a built window carries, by the same prefixes the translation reads.
 void addUses(const ui::Form& form, Needs& needs) {
-    if (IsNumeric(form.caption())) need(needs, form.caption(), 1, 1, form.name());
+    if (isNumeric(form.caption())) need(needs, form.caption(), 1, 1, form.name());
     for (const ui::Control* c : form.controls()) {
         const std::string kind = c->name().substr(0, 3);
         const std::string where = form.name() + "." + c->name();
         if (kind == "cmd" || kind == "lbl" || kind == "opt" || kind == "chk") {
-            if (IsNumeric(c->caption())) need(needs, c->caption(), 1, 2, where);
+            if (isNumeric(c->caption())) need(needs, c->caption(), 1, 2, where);
         } else if (kind == "mnu") {
-            if (IsNumeric(c->caption())) need(needs, c->caption(), 1, 1, where);
+            if (isNumeric(c->caption())) need(needs, c->caption(), 1, 1, where);
         } else if (kind == "img" || kind == "trv") {
-            if (IsNumeric(c->toolTipText())) need(needs, c->toolTipText(), 1, 1, where);
+            if (isNumeric(c->toolTipText())) need(needs, c->toolTipText(), 1, 1, where);
         } else if (kind == "lsv") {
             const auto* list = static_cast<const ui::ListView*>(c);
             const int parts = static_cast<int>(list->columns().size()) + 1;
-            if (IsNumeric(c->toolTipText())) need(needs, c->toolTipText(), parts, parts, where);
+            if (isNumeric(c->toolTipText())) need(needs, c->toolTipText(), parts, parts, where);
         } else if (kind == "cmb") {
-            if (IsNumeric(c->toolTipText())) need(needs, c->toolTipText(), 2, kAny, where);
+            if (isNumeric(c->toolTipText())) need(needs, c->toolTipText(), 2, kAny, where);
         } else if (kind == "tbs") {
             for (const ui::Tab& tab : static_cast<const ui::TabStrip*>(c)->tabs()) {
-                if (IsNumeric(tab.caption)) need(needs, tab.caption, 1, 2, where + "." + tab.key);
+                if (isNumeric(tab.caption)) need(needs, tab.caption, 1, 2, where + "." + tab.key);
             }
         } else if (kind == "tlb") {
             for (const ui::ToolButton& b : static_cast<const ui::Toolbar*>(c)->buttons()) {
-                if (IsNumeric(b.toolTip)) need(needs, b.toolTip, 1, 1, where + "." + b.key);
+                if (isNumeric(b.toolTip)) need(needs, b.toolTip, 1, 1, where + "." + b.key);
             }
         } else if (kind == "txt") {
             const std::string code = static_cast<const ui::TextBox*>(c)->text().substr(0, 4);
-            if (IsNumeric(code)) need(needs, code, 1, 2, where);
+            if (isNumeric(code)) need(needs, code, 1, 2, where);
         }
     }
 }
@@ -411,7 +412,7 @@ TEST_F(ShippedLanguages, EveryMenuItemHasItsOwnMnemonicWithinItsMenu) {
         std::map<const ui::MenuItem*, std::map<std::string, std::string>> menus;
         for (const ui::Control* c : main.controls()) {
             const auto* item = dynamic_cast<const ui::MenuItem*>(c);
-            if (!item || item->separator() || !item->visible() || !IsNumeric(item->tag)) continue;
+            if (!item || item->separator() || !item->visible() || !isNumeric(item->tag)) continue;
             int count = 0;
             const std::string key = mnemonic(item->caption(), count);
             EXPECT_EQ(count, 1) << item->name() << ": " << item->caption();

@@ -271,6 +271,38 @@ TEST(UiListView, SortsByColumnTextWithoutCaseAndFlipsOrder) {
     EXPECT_EQ(list.sortOrder(), SortOrder::Descending);
 }
 
+TEST(UiListView, AccentedAndCyrillicCapitalsSortWithTheirSmallLetters) {
+    TestForm form;
+    ListView list(form, "lsvVentanas", {"Titulo ", "Clase "});
+    for (const char* title :
+         {"éclair", "Zebra", "Éclair", "жук", "Жаба", "apple", "Eclair", "ЖУК"}) {
+        list.add(row(title));
+    }
+    // Case and accents never split equal letters apart; the accent decides after the letters,
+    // and texts that differ only in case keep their order both ways.
+    list.sortBy(0, SortOrder::Ascending);
+    EXPECT_EQ(texts(list),
+              (Strings{"apple", "Eclair", "éclair", "Éclair", "Zebra", "Жаба", "жук", "ЖУК"}));
+    list.sortBy(0, SortOrder::Descending);
+    EXPECT_EQ(texts(list),
+              (Strings{"жук", "ЖУК", "Жаба", "Zebra", "éclair", "Éclair", "Eclair", "apple"}));
+
+    // New rows join their equals, after them.
+    list.add(row("ÉCLAIR"));
+    list.add(row("жаба"));
+    EXPECT_EQ(texts(list), (Strings{"жук", "ЖУК", "Жаба", "жаба", "Zebra", "éclair", "Éclair",
+                                    "ÉCLAIR", "Eclair", "apple"}));
+
+    // The other columns sort the same way.
+    ListView classes(form, "lsvClases", {"Titulo ", "Clase "});
+    classes.add(row("1", {"Ёлка"}));
+    classes.add(row("2", {"Elk"}));
+    classes.add(row("3", {"ёлка"}));
+    classes.add(row("4", {"Ель"}));
+    classes.sortBy(1, SortOrder::Ascending);
+    EXPECT_EQ(texts(classes), (Strings{"2", "4", "1", "3"}));
+}
+
 TEST(UiListView, SortKeepsTheOrderOfEqualItemsInLongLists) {
     TestForm form;
     ListView list(form, "lsvVentanas", {"Titulo ", "Clase "});
