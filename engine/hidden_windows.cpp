@@ -6,7 +6,6 @@
 
 namespace kvr::engine {
 
-
 std::string HiddenWindows::columnText(const HiddenWindow& entry) const {
     switch (column_) {
         case kClassColumn:
