@@ -8,6 +8,7 @@
 #include <map>
 
 #include "probe.h"
+#include "probe_listview.h"
 
 namespace {
 
@@ -22,6 +23,8 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
                                            --menu items go into one "&File" menu
   visible HWND                             visible=0|1
   find CLASS [TITLE] [--pid PID] [--timeout MS]
+  settled [--pid PID] [--timeout MS]       wait until the program's main window answers
+  rows HWND|CLASS [--columns N]            the rows of the window's list view
   mouse HWND                               move the pointer to the window's centre
   press MODVK VK                           SendInput: modifier (0/16/17/18) + key
   hotkey-free MODVK VK                     free=0|1
@@ -107,8 +110,9 @@ int cmdCreate(const Parsed& p) {
     out("hwnd=" + probe::hwndText(hwnd) + " pid=" + std::to_string(GetCurrentProcessId()));
     for (const auto& childArg : p.children) {
         auto colon = childArg.find(':');
-        HWND child = probe::createChild(hwnd, childArg.substr(0, colon),
-                                        colon == std::string::npos ? "" : childArg.substr(colon + 1));
+        HWND child =
+            probe::createChild(hwnd, childArg.substr(0, colon),
+                               colon == std::string::npos ? "" : childArg.substr(colon + 1));
         if (!child) return failWith("child " + childArg + " failed");
         out("child=" + probe::hwndText(child));
     }
@@ -184,6 +188,21 @@ int cmdExit(const Parsed& p) {
     return 0;
 }
 
+int cmdRows(const Parsed& p) {
+    if (p.positional.empty()) return 2;
+    HWND list = probe::findListView(windowArg(p.positional[0]));
+    if (!list) return failWith("no list view");
+    auto rows = probe::listViewRows(list, int(p.number("--columns", 3)));
+    if (!rows) return failWith("the list view's process could not be read");
+    for (std::size_t i = 0; i < rows->size(); ++i) {
+        std::string line = "row=" + std::to_string(i);
+        for (std::size_t c = 0; c < (*rows)[i].size(); ++c)
+            line += " column" + std::to_string(c) + "=" + probe::quote((*rows)[i][c]);
+        out(line);
+    }
+    return 0;
+}
+
 int run(const Args& args) {
     if (args.size() < 2) return 2;
     const std::string& cmd = args[1];
@@ -215,6 +234,14 @@ int run(const Args& args) {
         out(windowLine(probe::describe(h)));
         return 0;
     }
+    if (cmd == "settled") {
+        auto p = parse(args, 2, {});
+        HWND main = probe::waitSettled(p.number("--pid", 0), p.number("--timeout", 30000));
+        if (!main) return failWith(std::string("no answering ") + probe::kMainClass + " window");
+        out(windowLine(probe::describe(main)));
+        return 0;
+    }
+    if (cmd == "rows") return cmdRows(parse(args, 2, {}));
     if (cmd == "mouse" && need(1)) {
         if (!probe::moveMouseOver(windowArg(args[2]))) return failWith("SetCursorPos failed");
         POINT pt;
