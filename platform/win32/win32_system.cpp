@@ -92,9 +92,15 @@ bool Win32MessageQueue::peekHotKey(std::uint32_t& id) {
     return true;
 }
 
-void Win32MessageQueue::dispatchPending() {
+void Win32MessageQueue::dispatchPending(const HotKeyHandler& onHotKey) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Keys typed into our own windows keep this loop busy, and a hotkey pressed meanwhile
+        // is met here: no window procedure would act on it.
+        if (msg.message == WM_HOTKEY && onHotKey) {
+            onHotKey(static_cast<std::uint32_t>(msg.wParam));
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

@@ -30,7 +30,8 @@ public:
     bool unregisterHotKey(Hwnd window, int id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
-    void dispatchPending() override;
+    using MessageQueue::dispatchPending;
+    void dispatchPending(const HotKeyHandler& onHotKey) override;
 };
 
 class Win32FileSystem : public FileSystem {
