@@ -119,6 +119,8 @@ bool sendExitCommand(const std::string& lngDir, DWORD timeoutMs, std::string* er
 // hotkeys) has finished. Watching windows is passive; this is what to wait for before
 // checking hotkeys. nullptr on timeout.
 HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs = 300);
+// Posts WM_CLOSE, as a task list or taskkill without /F asks a program to close.
+bool postClose(HWND hwnd);
 // WM_QUERYENDSESSION then WM_ENDSESSION(TRUE), as at log-off. True when both were delivered.
 bool simulateLogoff(HWND main);
 

@@ -33,6 +33,7 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   exit [--lng DIR] [--timeout MS] [--wait MS]
                                            post the program's exit command (and wait)
   logoff [--timeout MS]                    WM_QUERYENDSESSION + WM_ENDSESSION to the program
+  close HWND|CLASS                         post WM_CLOSE, as a task list would
   start EXE [ARGS]                         start a process, pid=N
   wait PID TIMEOUT_MS                      exited=0|1 code=N
   kill-all EXENAME                         end every process of that name
@@ -236,6 +237,13 @@ int run(const Args& args) {
         presses.emplace_back(std::atoi(args[4].c_str()), std::atoi(args[5].c_str()));
         if (!probe::pressKeys(presses)) return failWith("SendInput failed");
         out("pressed=" + std::to_string(presses.size()));
+        return 0;
+    }
+    if (cmd == "close" && need(1)) {
+        HWND h = windowArg(args[2]);
+        if (!IsWindow(h)) return failWith("no such window");
+        if (!probe::postClose(h)) return failWith("PostMessage failed");
+        out("sent=1");
         return 0;
     }
     if (cmd == "hotkey-free" && need(2)) {

@@ -424,6 +424,10 @@ HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs) {
     return IsWindow(main) ? main : nullptr;
 }
 
+bool postClose(HWND hwnd) {
+    return PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
+}
+
 bool simulateLogoff(HWND main) {
     DWORD_PTR answer = 0;
     if (!SendMessageTimeoutW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
