@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/types.h"
 
@@ -24,8 +25,13 @@ public:
     virtual void waitMessage() = 0;
     // Removes one WM_HOTKEY of any window of the thread; its wParam goes to id.
     virtual bool peekHotKey(std::uint32_t& id) = 0;
-    // Translates and dispatches every pending message until the queue is empty.
-    virtual void dispatchPending() = 0;
+    // Takes every pending message until the queue is empty, messages that arrive meanwhile
+    // included. Each WM_HOTKEY met on the way goes to onHotKey with its wParam, in its place
+    // among the others, and is not dispatched; every other message is translated and
+    // dispatched. Without onHotKey a WM_HOTKEY is dispatched to its window like the rest.
+    using HotKeyHandler = std::function<void(std::uint32_t id)>;
+    virtual void dispatchPending(const HotKeyHandler& onHotKey) = 0;
+    void dispatchPending() { dispatchPending(HotKeyHandler{}); }
 };
 
 }  // namespace kvr::platform

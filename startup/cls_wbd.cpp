@@ -190,8 +190,7 @@ bool clsWBD::ExistKey(const std::string& sKey) {
     return true;
 }
 
-ErrorCode clsWBD::RegSetDefault(HKey hKey, const std::string& lpSubKey, std::uint32_t dwType,
-                                const std::string& lpData, std::uint32_t cbData) {
+ErrorCode clsWBD::RegSetDefault(HKey hKey, const std::string& lpSubKey, const std::string& lpData) {
     return registry_.setValue(hKey, lpSubKey, reg::kSz,
                               std::vector<std::uint8_t>(lpData.begin(), lpData.end()));
 }

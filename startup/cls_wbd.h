@@ -29,9 +29,9 @@ public:
     bool EnumKeys(std::vector<std::string>& colKeys, const std::string& sKey);
     bool EnumValues(std::vector<std::string>& colKeys, const std::string& sKey);
     bool ExistKey(const std::string& sKey);
+    // Writes lpData as a REG_SZ value named lpSubKey of the open key, without a terminator.
     platform::ErrorCode RegSetDefault(platform::HKey hKey, const std::string& lpSubKey,
-                                      std::uint32_t dwType, const std::string& lpData,
-                                      std::uint32_t cbData);
+                                      const std::string& lpData);
     platform::ErrorCode DeleteKey(const std::string& sKey, const std::string& sValue,
                                   platform::HKey hKey = platform::reg::kCurrentUser);
     platform::ErrorCode SetReg(const std::string& sKey, const std::string& sName,

@@ -9,6 +9,7 @@
 #include "startup/mod_general.h"
 #include "startup/mod_mensajes.h"
 #include "translation/mod_traducir.h"
+#include "ui/canvas.h"
 
 namespace kvr {
 
@@ -21,7 +22,45 @@ ui::Font arial(int points, bool bold = false) {
     return {"Arial", points, bold};
 }
 
+constexpr std::uint32_t kTile = 0xFF22344A;
+constexpr std::uint32_t kTileEdge = 0xFF3E5C80;
+constexpr std::uint32_t kPaper = 0xFFFFFFFF;
+constexpr std::uint32_t kTitleBar = 0xFF2F6FD0;
+constexpr std::uint32_t kGhost = 0xFF7F93AA;
+constexpr std::uint32_t kGold = 0xFFF2B632;
+constexpr std::uint32_t kGoldDark = 0xFFB07A12;
+
 }  // namespace
+
+// On the 16-unit grid of ui::Canvas: a window fading behind the outline of the one it was,
+// and the key that hides it.
+std::vector<std::uint32_t> SplashLogo(int size) {
+    ui::Canvas c(size);
+    c.fillRect(0, 0, 16, 16, kTile);
+    c.frameRect(0, 0, 16, 16, 0.5, kTileEdge);
+    // The window that is gone: a dashed outline.
+    for (double x = 6; x < 14.5; x += 1.5) {
+        c.fillRect(x, 1.5, x + 0.8, 1.9, kGhost);
+        c.fillRect(x, 8.6, x + 0.8, 9, kGhost);
+    }
+    for (double y = 1.5; y < 9; y += 1.5) {
+        c.fillRect(6, y, 6.4, y + 0.8, kGhost);
+        c.fillRect(14.1, y, 14.5, y + 0.8, kGhost);
+    }
+    // The window still there.
+    c.fillRect(1.5, 3.5, 10, 10, kPaper);
+    c.fillRect(1.5, 3.5, 10, 5, kTitleBar);
+    c.fillRect(2.5, 6.2, 8.5, 6.8, kGhost);
+    c.fillRect(2.5, 7.6, 7, 8.2, kGhost);
+    // The key: bow with its hole, shaft, two bits.
+    c.fillEllipse(5, 12, 2.6, 2.6, kGoldDark);
+    c.fillEllipse(5, 12, 2.2, 2.2, kGold);
+    c.fillEllipse(5, 12, 0.9, 0.9, kTile);
+    c.fillRect(7.2, 11.3, 14.5, 12.7, kGold);
+    c.fillRect(11.5, 12.7, 12.5, 14.3, kGold);
+    c.fillRect(13.3, 12.7, 14.5, 13.8, kGold);
+    return c.pixels();
+}
 
 frmSplash::frmSplash()
     : ui::Form("frmSplash", "KVR", {0, 0, kWidth, kHeight}),
@@ -33,6 +72,14 @@ frmSplash::frmSplash()
       lblCopyright(*this, "lblCopyright", "0003", {160, 124, 264, 32}),
       lblWarning(*this, "lblWarning", "0008", {16, 168, 408, 56}),
       picSplash(*this, "picSplash", 100, true) {
+    // A splash is no window of its own for the user: nothing to close, move, size or find in
+    // the taskbar; it goes by itself.
+    borderStyle = ui::BorderStyle::None;
+    showInTaskbar = false;
+    minButton = false;
+    maxButton = false;
+    const int logo = imgLogo.rect().width;
+    imgLogo.setPicture({logo, logo, SplashLogo(logo)});
     lblProductName.setFont(arial(20, true));
     lblVersion.setFont(arial(9));
     lblCompany.setFont(arial(9));
@@ -50,6 +97,10 @@ void frmSplash::Form_Load() {
     modGeneral::CenterForm(*this);
     bringToTop();
     if (settings::OS != 0) show();
+}
+
+bool frmSplash::Form_QueryUnload(ui::UnloadMode mode) {
+    return mode == ui::UnloadMode::ControlMenu;
 }
 
 void frmSplash::picSplash_Timer() {

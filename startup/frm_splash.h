@@ -2,10 +2,16 @@
 // timer that hands the program over to the main window.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "startup/mod_general.h"
 #include "ui/controls.h"
 
 namespace kvr {
+
+// The splash window's logo, drawn for this program: size x size pixels, BGRA, opaque.
+std::vector<std::uint32_t> SplashLogo(int size);
 
 class frmSplash : public ui::Form {
 public:
@@ -29,6 +35,8 @@ public:
 
 protected:
     void Form_Load() override;
+    // Refuses the user's close: the hand-over must still come.
+    bool Form_QueryUnload(ui::UnloadMode mode) override;
 
 private:
     int ticks_ = 0;

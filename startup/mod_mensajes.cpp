@@ -45,14 +45,19 @@ void UnregisterHotkeys(platform::Hwnd mainWindow) {
 void RunMessageLoop(HotkeyReceiver& window) {
     if (ExitRequested) return;
     auto& queue = platform::queue();
+    const auto receive = [&window](std::uint32_t wParam) {
+        // After the exit in this pass the main window is gone: nothing is left to act.
+        if (ExitRequested) return;
+        auto id = static_cast<std::int32_t>(wParam);
+        window.RecibirMensajes(id);
+    };
     for (;;) {
         queue.waitMessage();
         std::uint32_t wParam = 0;
-        if (queue.peekHotKey(wParam)) {
-            auto id = static_cast<std::int32_t>(wParam);
-            window.RecibirMensajes(id);
-        }
-        queue.dispatchPending();
+        if (queue.peekHotKey(wParam)) receive(wParam);
+        // A hotkey pressed while our own window takes keys arrives during this drain; the
+        // window procedure would drop it.
+        queue.dispatchPending(receive);
         if (ExitRequested) break;
     }
 }

@@ -37,8 +37,9 @@ std::uint32_t ModifierFlag(std::int32_t storedModifier);
 void RegisterHotkeys(platform::Hwnd mainWindow);
 void UnregisterHotkeys(platform::Hwnd mainWindow);
 
-// Waits for messages, hands at most one hotkey per pass to the receiver, dispatches the rest;
-// returns once ExitRequested is seen at the end of a pass.
+// Waits for messages, hands every hotkey to the receiver (a waiting one before anything else,
+// the others in queue order) and dispatches the rest; returns once ExitRequested is seen at the
+// end of a pass. Modal windows run their own loops, where hotkeys go unheard.
 void RunMessageLoop(HotkeyReceiver& window);
 
 }  // namespace kvr::modMensajes

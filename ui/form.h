@@ -189,7 +189,8 @@ private:
 
 enum class WindowState { Normal, Minimized, Maximized };
 
-// Why a form is asked to close (QueryUnload's UnloadMode).
+// Why a form is asked to close (QueryUnload's UnloadMode). ControlMenu: the user, through the
+// window's close box, system menu or Alt+F4; TaskManager: another program asked it to close.
 enum class UnloadMode { ControlMenu, Code, WindowsSession, TaskManager };
 
 enum class BorderStyle { None, FixedSingle, Sizable, FixedDialog, FixedToolWindow };

@@ -40,12 +40,16 @@ bool FakeMessageQueue::peekHotKey(std::uint32_t& id) {
     return true;
 }
 
-void FakeMessageQueue::dispatchPending() {
+void FakeMessageQueue::dispatchPending(const HotKeyHandler& onHotKey) {
     while (!queue_.empty()) {
         Message message = std::move(queue_.front());
         queue_.pop_front();
         if (auto* hotKey = std::get_if<HotKey>(&message)) {
-            hotKeysDispatched_.push_back(hotKey->id);
+            if (onHotKey) {
+                onHotKey(hotKey->id);
+            } else {
+                hotKeysDispatched_.push_back(hotKey->id);
+            }
         } else {
             std::get<std::function<void()>>(message)();
         }

@@ -26,7 +26,8 @@ public:
     bool unregisterHotKey(Hwnd window, int id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
-    void dispatchPending() override;
+    using MessageQueue::dispatchPending;
+    void dispatchPending(const HotKeyHandler& onHotKey) override;
 
     // Test side.
     // Presses a combination: a WM_HOTKEY is queued when some window registered it.
@@ -43,7 +44,7 @@ public:
 
     const std::vector<Registration>& registrations() const { return registrations_; }
     std::size_t pending() const { return queue_.size(); }
-    // Hotkey ids that reached ordinary dispatch instead of the loop's hotkey step.
+    // Hotkey ids dispatched to a window procedure, which ignores them: those the loop lost.
     const std::vector<std::uint32_t>& hotKeysDispatched() const { return hotKeysDispatched_; }
     int registerCalls() const { return registerCalls_; }
     int unregisterCalls() const { return unregisterCalls_; }

@@ -4,6 +4,7 @@
 
 #include <shellapi.h>
 
+#include "platform/single_instance.h"
 #include "platform/win32/text.h"
 
 namespace kvr::platform {
@@ -33,9 +34,10 @@ Win32System::~Win32System() {
 bool Win32System::anotherInstanceRunning() {
     // A named mutex in the session's namespace lives exactly as long as the process that holds
     // it, however that process was started; a crashed instance does not lock the name.
-    if (!mutex_) {
-        mutex_ = CreateMutexW(nullptr, FALSE, L"Local\\KVR.Instance.{6A1E3C52-5B1D-4C1B-9E77}");
-        earlier_ = GetLastError() == ERROR_ALREADY_EXISTS;
+    if (!asked_) {
+        asked_ = true;
+        mutex_ = CreateMutexW(nullptr, FALSE, kInstanceMutexName);
+        earlier_ = earlierInstanceFrom(mutex_ != nullptr, GetLastError());
     }
     return earlier_;
 }
@@ -92,9 +94,15 @@ bool Win32MessageQueue::peekHotKey(std::uint32_t& id) {
     return true;
 }
 
-void Win32MessageQueue::dispatchPending() {
+void Win32MessageQueue::dispatchPending(const HotKeyHandler& onHotKey) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // Keys typed into our own windows keep this loop busy, and a hotkey pressed meanwhile
+        // is met here: no window procedure would act on it.
+        if (msg.message == WM_HOTKEY && onHotKey) {
+            onHotKey(static_cast<std::uint32_t>(msg.wParam));
+            continue;
+        }
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

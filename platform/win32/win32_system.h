@@ -6,6 +6,9 @@
 
 namespace kvr::platform {
 
+// The mutex whose name marks a running copy of the program in this session.
+inline constexpr wchar_t kInstanceMutexName[] = L"Local\\KVR.Instance.{6A1E3C52-5B1D-4C1B-9E77}";
+
 class Win32System : public System {
 public:
     ~Win32System() override;
@@ -20,6 +23,7 @@ public:
 
 private:
     void* mutex_ = nullptr;
+    bool asked_ = false;
     bool earlier_ = false;
 };
 
@@ -30,7 +34,8 @@ public:
     bool unregisterHotKey(Hwnd window, int id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
-    void dispatchPending() override;
+    using MessageQueue::dispatchPending;
+    void dispatchPending(const HotKeyHandler& onHotKey) override;
 };
 
 class Win32FileSystem : public FileSystem {

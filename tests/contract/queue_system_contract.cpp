@@ -84,6 +84,26 @@ TEST_F(QueueContract, PressedHotkeyIsTakenWithItsId) {
     EXPECT_FALSE(queue().peekHotKey(id));
 }
 
+TEST_F(QueueContract, HotkeyPressedDuringTheDrainGoesToItsHandlerNotToAWindow) {
+    ASSERT_TRUE(queue().registerHotKey(env->window(), 2, kCombo, kVkF11));
+    std::vector<std::string> seen;
+    bool pressed = true;
+    env->postOrdinary([&] {
+        seen.push_back("first");
+        pressed = env->pressHotkey(kCombo, kVkF11);
+        env->postOrdinary([&] { seen.push_back("after"); });
+    });
+    queue().dispatchPending(
+        [&](std::uint32_t id) { seen.push_back("hotkey " + std::to_string(id)); });
+    if (!pressed) GTEST_SKIP() << "no keyboard input here";
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), "first");
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "hotkey 2"), 1) << "the drain stopped early";
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), "after"), 1);
+    std::uint32_t id = 0;
+    EXPECT_FALSE(queue().peekHotKey(id)) << "handed over and gone";
+}
+
 TEST_F(QueueContract, UnregisteredCombinationBringsNoHotkey) {
     ASSERT_TRUE(queue().registerHotKey(env->window(), 1, kCombo, kVkF11));
     ASSERT_TRUE(queue().unregisterHotKey(env->window(), 1));

@@ -539,20 +539,50 @@ TEST_F(UiBackend, CloseBoxRunsTheUnloadUnlessCancelled) {
     form.events.clear();
 
     form.cancelUnload = true;
-    SendMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(form.loaded());
     EXPECT_EQ(form.events, std::vector<std::string>{"QueryUnload"});
 
     form.cancelUnload = false;
-    SendMessageW(window, WM_CLOSE, 0, 0);
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(form.loaded());
     EXPECT_EQ(form.hWnd(), 0u);
     EXPECT_EQ(form.events, (std::vector<std::string>{"QueryUnload", "QueryUnload", "Unload"}));
     EXPECT_EQ(form.modes,
               (std::vector<UnloadMode>{UnloadMode::ControlMenu, UnloadMode::ControlMenu}));
+}
+
+TEST_F(UiBackend, CloseAskedByAnotherProgramIsToldApartFromTheUsersClose) {
+    ProbeForm form;
+    form.show();
+    HWND window = windowOf(form);
+    form.cancelUnload = true;
+
+    // The system menu's Close and Alt+F4 arrive as SC_CLOSE, the low bits set by the system.
+    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE | 0x0002, 0);
+    pump(200, [&] { return !form.modes.empty(); });
+    // What a task list or taskkill without /F sends.
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    pump(200, [&] { return form.modes.size() == 2; });
+    EXPECT_EQ(form.modes,
+              (std::vector<UnloadMode>{UnloadMode::ControlMenu, UnloadMode::TaskManager}));
+    EXPECT_TRUE(form.loaded()) << "both were cancelled";
+
+    // Other system commands keep their usual meaning.
+    form.modes.clear();
+    SendMessageW(window, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    pump(100);
+    EXPECT_TRUE(form.modes.empty());
+    EXPECT_TRUE(IsIconic(window));
+
+    form.cancelUnload = false;
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    pump(2000, [&] { return !form.loaded(); });
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(form.modes, std::vector<UnloadMode>{UnloadMode::TaskManager});
 }
 
 TEST_F(UiBackend, EndOfSessionRunsTheUnload) {

@@ -136,5 +136,26 @@ TEST_F(MainWindow, AltWBringsBackAMainWindowThatHidingByTitleTookAway) {
     }
 }
 
+TEST_F(MainWindow, ACloseFromAnotherProgramRunsTheExitWhereTheCloseBoxOnlyHides) {
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000));
+    HWND target = windowAt("KvrE2eOutsideClose", "Hidden before the task list closes us", 0);
+    probe::pump(200);
+    ASSERT_TRUE(hideByMouse(target));
+
+    // The user's close: the window goes, the program and the hidden window stay as they are.
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(main); }, 5000));
+    probe::pump(300);
+    ASSERT_TRUE(kvr.running());
+    EXPECT_FALSE(probe::isVisible(target));
+
+    // Another program's close (a task list, taskkill without /F, an uninstaller).
+    ASSERT_TRUE(probe::postClose(main));
+    pumpUntil([&] { return !kvr.running(); }, kEndTimeoutMs);
+    EXPECT_FALSE(kvr.running()) << "still running; its windows:" << windowsOf(kvr.pid());
+    EXPECT_TRUE(probe::isVisible(target)) << "the close left a window hidden";
+    EXPECT_TRUE(hotkeysFree(combos(kDefaults), 3000));
+}
+
 }  // namespace
 }  // namespace e2e

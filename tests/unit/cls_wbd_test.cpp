@@ -362,7 +362,7 @@ TEST_F(ClsWbd, TrimRegTextCutsAtTheRightNul) {
 TEST_F(ClsWbd, RegSetDefaultWritesTheTextWithoutTerminator) {
     HKey key = 0;
     ASSERT_EQ(fake.createKey(reg::kCurrentUser, "Software\\R", key), err::kSuccess);
-    EXPECT_EQ(wbd.RegSetDefault(key, "name", reg::kBinary, "abc", 99), err::kSuccess);
+    EXPECT_EQ(wbd.RegSetDefault(key, "name", "abc"), err::kSuccess);
     EXPECT_EQ(wbd.CloseKey(key), err::kSuccess);
     EXPECT_EQ(wbd.CloseKey(key), err::kInvalidHandle);
     const auto value = fake.value(reg::kCurrentUser, "Software\\R", "name");

@@ -37,14 +37,55 @@ protected:
     }
 };
 
-TEST_F(MessageLoop, TakesAtMostOneHotkeyPerPassAndDispatchesTheRest) {
+TEST_F(MessageLoop, EveryHotkeyOfAPassReachesTheReceiverInOrder) {
     fake.queue.postHotKey(0xBFFF);
     fake.queue.postHotKey(0xBFFC);
     fake.queue.post([] {});
+    fake.queue.postHotKey(0xBFFF);
     exitAfter(1);
     modMensajes::RunMessageLoop(window);
-    EXPECT_EQ(window.ids, std::vector<std::int32_t>{0xBFFF});
-    EXPECT_EQ(fake.queue.hotKeysDispatched(), std::vector<std::uint32_t>{0xBFFC});
+    EXPECT_EQ(window.ids, (std::vector<std::int32_t>{0xBFFF, 0xBFFC, 0xBFFF}));
+    EXPECT_TRUE(fake.queue.hotKeysDispatched().empty());
+}
+
+TEST_F(MessageLoop, HotkeyArrivingWhileOurWindowTakesKeysReachesTheReceiverInQueueOrder) {
+    // A key typed into the list is being dispatched when the hotkey comes in behind the
+    // messages already waiting.
+    std::vector<std::string> order;
+    window.then = [&](std::int32_t id) { order.push_back("hotkey " + std::to_string(id)); };
+    fake.queue.post([&] {
+        order.push_back("key 1");
+        fake.queue.postHotKey(0xBFFF);
+        fake.queue.post([&] { order.push_back("key 3"); });
+        fake.queue.postHotKey(0xBFFC);
+    });
+    fake.queue.post([&] { order.push_back("key 2"); });
+    exitAfter(1);
+    modMensajes::RunMessageLoop(window);
+    EXPECT_EQ(order, (std::vector<std::string>{"key 1", "key 2", "hotkey 49151", "key 3",
+                                               "hotkey 49148"}));
+    EXPECT_TRUE(fake.queue.hotKeysDispatched().empty());
+}
+
+TEST_F(MessageLoop, HotkeysMetByAModalWindowsOwnLoopGoUnheard) {
+    // A message box or the preferences dialog drains the queue itself while it is open.
+    fake.queue.post([&] {
+        fake.queue.postHotKey(0xBFFF);
+        platform::queue().dispatchPending();
+    });
+    fake.queue.postHotKey(0xBFFC);  // after the dialog closed
+    exitAfter(1);
+    modMensajes::RunMessageLoop(window);
+    EXPECT_EQ(window.ids, std::vector<std::int32_t>{0xBFFC});
+    EXPECT_EQ(fake.queue.hotKeysDispatched(), std::vector<std::uint32_t>{0xBFFF});
+}
+
+TEST_F(MessageLoop, HotkeysAfterTheExitInTheSamePassAreNotHandedOn) {
+    fake.queue.postHotKey(0xBFFE);
+    fake.queue.post([] { modMensajes::ExitRequested = true; });
+    fake.queue.postHotKey(0xBFFF);
+    modMensajes::RunMessageLoop(window);  // throws if it waited again
+    EXPECT_EQ(window.ids, std::vector<std::int32_t>{0xBFFE});
 }
 
 TEST_F(MessageLoop, HotkeyIsTakenBeforeEarlierOrdinaryMessages) {

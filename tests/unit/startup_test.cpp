@@ -7,6 +7,7 @@
 #include "startup/cls_wbd.h"
 #include "startup/frm_splash.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/program.h"
 
 namespace kvr {
 namespace {
@@ -22,13 +23,10 @@ constexpr const char* kLanguageKey = "Software\\ORQ\\KVR\\Language";
 class StartUp : public ::testing::Test {
 protected:
     test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
+    test::Program program;
     std::vector<std::string> events;
 
-    int run() {
-        return modGeneral::Run([this] { return std::make_unique<frmPpal>(hideEngine); });
-    }
+    int run() { return program.run(); }
 
     // Plays the system's part while the program waits: the splash timer ticks every 100 ms,
     // then whatever the test scripted for the running program.

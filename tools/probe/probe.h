@@ -65,6 +65,9 @@ bool moveMouseOver(HWND hwnd);  // to the centre of its window rectangle
 // Modifier as the product stores it (16 Shift, 17 Ctrl, 18 Alt, 0 none): modifier down,
 // key down, key up, modifier up.
 bool pressKey(int modifierVk, int vk);
+// Several such presses, in order, in one SendInput batch: they reach the focused program's
+// queue together, as when someone types fast.
+bool pressKeys(const std::vector<std::pair<int, int>>& presses);
 
 // ---- hotkeys ----
 // MOD_SHIFT / MOD_CONTROL / MOD_ALT for 16 / 17 / 18, 0 for 0; nullopt for anything else.
@@ -116,6 +119,8 @@ bool sendExitCommand(const std::string& lngDir, DWORD timeoutMs, std::string* er
 // hotkeys) has finished. Watching windows is passive; this is what to wait for before
 // checking hotkeys. nullptr on timeout.
 HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs = 300);
+// Posts WM_CLOSE, as a task list or taskkill without /F asks a program to close.
+bool postClose(HWND hwnd);
 // WM_QUERYENDSESSION then WM_ENDSESSION(TRUE), as at log-off. True when both were delivered.
 bool simulateLogoff(HWND main);
 

@@ -27,6 +27,8 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   rows HWND|CLASS [--columns N]            the rows of the window's list view
   mouse HWND                               move the pointer to the window's centre
   press MODVK VK                           SendInput: modifier (0/16/17/18) + key
+  press-burst COUNT KEYVK MODVK VK         one SendInput: COUNT presses of KEYVK, then
+                                           modifier + key
   hotkey-free MODVK VK                     free=0|1
   msgbox [PID] [--timeout MS] [--ok]       read a message box (and press OK)
   menu HWND|CLASS                          list the menu bar
@@ -34,6 +36,7 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   exit [--lng DIR] [--timeout MS] [--wait MS]
                                            post the program's exit command (and wait)
   logoff [--timeout MS]                    WM_QUERYENDSESSION + WM_ENDSESSION to the program
+  close HWND|CLASS                         post WM_CLOSE, as a task list would
   start EXE [ARGS]                         start a process, pid=N
   wait PID TIMEOUT_MS                      exited=0|1 code=N
   kill-all EXENAME                         end every process of that name
@@ -253,6 +256,21 @@ int run(const Args& args) {
         if (!probe::pressKey(std::atoi(args[2].c_str()), std::atoi(args[3].c_str())))
             return failWith("SendInput failed");
         out("pressed=1");
+        return 0;
+    }
+    if (cmd == "press-burst" && need(4)) {
+        std::vector<std::pair<int, int>> presses(std::strtoul(args[2].c_str(), nullptr, 10),
+                                                 {0, std::atoi(args[3].c_str())});
+        presses.emplace_back(std::atoi(args[4].c_str()), std::atoi(args[5].c_str()));
+        if (!probe::pressKeys(presses)) return failWith("SendInput failed");
+        out("pressed=" + std::to_string(presses.size()));
+        return 0;
+    }
+    if (cmd == "close" && need(1)) {
+        HWND h = windowArg(args[2]);
+        if (!IsWindow(h)) return failWith("no such window");
+        if (!probe::postClose(h)) return failWith("PostMessage failed");
+        out("sent=1");
         return 0;
     }
     if (cmd == "hotkey-free" && need(2)) {

@@ -184,6 +184,10 @@ bool moveMouseOver(HWND hwnd) {
 }
 
 bool pressKey(int modifierVk, int vk) {
+    return pressKeys({{modifierVk, vk}});
+}
+
+bool pressKeys(const std::vector<std::pair<int, int>>& presses) {
     auto key = [](int code, bool up) {
         INPUT in{};
         in.type = INPUT_KEYBOARD;
@@ -193,10 +197,12 @@ bool pressKey(int modifierVk, int vk) {
         return in;
     };
     std::vector<INPUT> seq;
-    if (modifierVk) seq.push_back(key(modifierVk, false));
-    seq.push_back(key(vk, false));
-    seq.push_back(key(vk, true));
-    if (modifierVk) seq.push_back(key(modifierVk, true));
+    for (auto [modifierVk, vk] : presses) {
+        if (modifierVk) seq.push_back(key(modifierVk, false));
+        seq.push_back(key(vk, false));
+        seq.push_back(key(vk, true));
+        if (modifierVk) seq.push_back(key(modifierVk, true));
+    }
     return SendInput(UINT(seq.size()), seq.data(), sizeof(INPUT)) == seq.size();
 }
 
@@ -416,6 +422,10 @@ HWND waitSettled(DWORD pid, DWORD timeoutMs, DWORD settleMs) {
         return nullptr;
     pump(settleMs);
     return IsWindow(main) ? main : nullptr;
+}
+
+bool postClose(HWND hwnd) {
+    return PostMessageW(hwnd, WM_CLOSE, 0, 0) != FALSE;
 }
 
 bool simulateLogoff(HWND main) {

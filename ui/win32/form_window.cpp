@@ -254,8 +254,14 @@ Peer* FormWindow::findPeer(Predicate matches) const {
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
     switch (message) {
-        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+            // The close box, the system menu's Close and Alt+F4 all come this way; a bare
+            // WM_CLOSE comes from another program (a task list, an uninstaller).
+            if ((wParam & 0xFFF0) != SC_CLOSE) break;
             form_.unload(UnloadMode::ControlMenu);
+            return 0;
+        case WM_CLOSE:
+            form_.unload(UnloadMode::TaskManager);
             return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
