@@ -10,7 +10,7 @@ namespace {
 constexpr int kVkDown = 0x28;
 constexpr int kArrowKeys = 30;
 constexpr int kRounds = 10;
-constexpr DWORD kActTimeoutMs = 3000;
+constexpr DWORD kActTimeoutMs = 5000;
 
 class FocusedMainWindow : public KvrTest {
 protected:
