@@ -12,9 +12,11 @@
 #include <string_view>
 #include <variant>
 
+#include "base/ids.h"
+
 namespace kvr::settings {
 
-inline constexpr int kSlots = 12;
+inline constexpr int kSlots = ids::kSlots;
 
 inline std::array<std::int32_t, kSlots> S{};  // modifier of each hotkey slot (16, 17, 18)
 inline std::array<std::int32_t, kSlots> T{};  // virtual-key code of each slot's key

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
 #include "settings/settings.h"
 #include "startup/cls_wbd.h"
@@ -117,7 +118,7 @@ void frmSplash::HandOver(const modGeneral::MainWindowFactory& makeMainWindow) {
     handingOver_ = true;
     {
         clsWBD registry;
-        const std::string options = modGeneral::GetStoredString(5);
+        const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
         // An unusable store leaves no key to read: every option keeps its default.
         const bool exists = !options.empty() && registry.ExistKey(options);
         settings::load(settings::handOverOptions(), [&](const std::string& name) {

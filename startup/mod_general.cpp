@@ -39,15 +39,16 @@ bool Main() {
     modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
     {
         clsWBD registry;
-        const std::string languageKey = GetStoredString(4);
+        const std::string languageKey = GetStoredString(ids::store::kLanguageKey);
         modTraducir::CurrentLanguage = "English";
         if (!languageKey.empty() && registry.ExistKey(languageKey)) {
-            const std::string stored = registry.strDame(languageKey, GetStoredString(1));
+            const std::string stored =
+                registry.strDame(languageKey, GetStoredString(ids::store::kLanguageValue));
             // An emptied setting means the language every installation has.
             if (!stored.empty()) modTraducir::CurrentLanguage = stored;
         }
         HelpFile = HelpFileFor(modTraducir::CurrentLanguage);
-        const auto warning = modTraducir::GetMessage(14);
+        const auto warning = modTraducir::GetMessage(ids::msg::kAlreadyRunning);
 
         if (platform::system().anotherInstanceRunning()) {
             platform::system().messageBox(0, warning[0], warning[1],
@@ -57,7 +58,7 @@ bool Main() {
 
         PrepareSettings(registry);
 
-        const std::string options = GetStoredString(5);
+        const std::string options = GetStoredString(ids::store::kOptionsKey);
         settings::load(settings::startUpOptions(), [&](const std::string& name) {
             return options.empty() ? std::string() : registry.strDame(options, name);
         });

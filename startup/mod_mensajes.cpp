@@ -1,5 +1,6 @@
 #include "startup/mod_mensajes.h"
 
+#include "base/ids.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 
@@ -15,18 +16,22 @@ bool UnregisterHotKey(platform::Hwnd window, int id) {
 
 std::uint32_t ModifierFlag(std::int32_t storedModifier) {
     switch (storedModifier) {
-        case 16: return platform::mod::kShift;
-        case 17: return platform::mod::kControl;
-        case 18: return platform::mod::kAlt;
-        default: return 0;
+        case 16:
+            return platform::mod::kShift;
+        case 17:
+            return platform::mod::kControl;
+        case 18:
+            return platform::mod::kAlt;
+        default:
+            return 0;
     }
 }
 
 void RegisterHotkeys(platform::Hwnd mainWindow) {
-    for (int i = 0; i < settings::kSlots; ++i) {
+    for (int i = 0; i < ids::kSlots; ++i) {
         const auto flag = ModifierFlag(settings::S[i]);
         if (settings::S[i] != 0 && settings::T[i] != 0 && flag != 0) {
-            RegisterHotKey(mainWindow, kFirstHotkeyId - i, flag,
+            RegisterHotKey(mainWindow, ids::hotkeyId(i), flag,
                            static_cast<std::uint32_t>(settings::T[i]));
         }
     }
@@ -35,9 +40,9 @@ void RegisterHotkeys(platform::Hwnd mainWindow) {
 void UnregisterHotkeys(platform::Hwnd mainWindow) {
     // Mirrors the registration loosely on purpose: a slot with an unusable modifier was never
     // registered, and unregistering it fails harmlessly.
-    for (int i = 0; i < settings::kSlots; ++i) {
+    for (int i = 0; i < ids::kSlots; ++i) {
         if (settings::S[i] != 0 && settings::T[i] != 0) {
-            UnregisterHotKey(mainWindow, kFirstHotkeyId - i);
+            UnregisterHotKey(mainWindow, ids::hotkeyId(i));
         }
     }
 }

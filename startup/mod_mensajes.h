@@ -26,8 +26,6 @@ public:
     using ui::Form::Form;
 };
 
-inline constexpr std::int32_t kFirstHotkeyId = 0xBFFF;  // slot i has id 0xBFFF - i
-
 bool RegisterHotKey(platform::Hwnd window, int id, std::uint32_t modifiers, std::uint32_t key);
 bool UnregisterHotKey(platform::Hwnd window, int id);
 

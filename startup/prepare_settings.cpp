@@ -1,3 +1,4 @@
+#include "base/ids.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 #include "startup/cls_wbd.h"
@@ -15,14 +16,16 @@ constexpr const char* kRunValue = "KVR";
 void PrepareSettings(clsWBD& registry) {
     // An empty path would address a registry root: such an entry is skipped, and the program
     // runs on its defaults in memory.
-    for (int entry : {2, 3, 4}) {
+    for (int entry : {ids::store::kFirstKey, ids::store::kSecondKey, ids::store::kLanguageKey}) {
         const std::string key = GetStoredString(entry);
         if (key.empty() || registry.ExistKey(key)) continue;
         registry.CreateKey(key);
-        if (entry == 4) registry.SetReg(key, GetStoredString(1), "English");
+        if (entry == ids::store::kLanguageKey) {
+            registry.SetReg(key, GetStoredString(ids::store::kLanguageValue), "English");
+        }
     }
 
-    const std::string options = GetStoredString(5);
+    const std::string options = GetStoredString(ids::store::kOptionsKey);
     if (!options.empty()) {
         auto write = [&](const std::string& name, const std::string& text) {
             registry.SetReg(options, name, text);
@@ -48,7 +51,7 @@ void SyncAutostart(clsWBD& registry, bool force) {
     const std::string current = registry.strDame(kRunKey, kRunValue);
     bool on = force;
     if (!force) {
-        const std::string options = GetStoredString(5);
+        const std::string options = GetStoredString(ids::store::kOptionsKey);
         // Without the options key's path the wish is unknown: leave the entry as it is.
         if (options.empty()) return;
         // Read as the start-up reads it, so that memory and the Run entry agree on a bad value.
