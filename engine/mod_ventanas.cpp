@@ -17,6 +17,10 @@ bool EnumTopWindowsProc(Hwnd h, std::int32_t /*lParam*/) {
 
 }  // namespace
 
+void resetForTests() {
+    TopWindows.assign(1, 0);
+}
+
 int CascadeAll(std::uint32_t how) {
     return platform::desktop().cascadeWindows(how);
 }

@@ -26,6 +26,9 @@ struct ClassWindow {
 // always exists and holds 0; callers reset the list to that single slot after use.
 extern std::vector<Hwnd> TopWindows;
 
+// Back to the state before the first enumeration.
+void resetForTests();
+
 // how is CascadeWindows' flag (the callers pass 0); returns the count arranged.
 int CascadeAll(std::uint32_t how);
 // how: 0 side by side, 1 stacked; returns the count arranged.

@@ -16,6 +16,12 @@ std::unique_ptr<frmSplash> splash;
 
 }  // namespace
 
+void resetForTests() {
+    HelpFile.clear();
+    StringStoreFile.clear();
+    splash.reset();
+}
+
 frmSplash* Splash() {
     return splash.get();
 }

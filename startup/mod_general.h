@@ -19,6 +19,9 @@ namespace kvr::modGeneral {
 // The application's help file, opened by the help commands.
 inline std::string HelpFile;
 
+// Back to the state before the start-up: no help file, no string store, no splash window.
+void resetForTests();
+
 // The start-up routine: language, help file, single instance, settings, splash window. Returns
 // false when another instance runs and this one must end.
 bool Main();

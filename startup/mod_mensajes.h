@@ -11,6 +11,10 @@ namespace kvr::modMensajes {
 // Ends the main loop at the end of the pass in which it was set.
 inline bool ExitRequested = false;
 
+inline void resetForTests() {
+    ExitRequested = false;
+}
+
 // What the loop hands every hotkey to: the main window.
 class HotkeyReceiver {
 public:

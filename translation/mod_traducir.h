@@ -16,6 +16,12 @@ inline std::string CurrentLanguage = "English";
 // Appended to the application folder; set by the start-up.
 inline std::string LanguageFilePrefix;
 
+// Back to the state before the start-up set the language.
+inline void resetForTests() {
+    CurrentLanguage = "English";
+    LanguageFilePrefix.clear();
+}
+
 // The parts of message number (1..999); at least two parts, so a warning always has a text and
 // a caption. Falls back to the English file, then to the number itself.
 std::vector<std::string> GetMessage(int number);

@@ -31,11 +31,11 @@ class DesktopContract : public ::testing::Test {
         kvr::platform::Services services = saved;
         services.desktop = env.desktop.get();
         kvr::platform::install(services);
-        modVentanas::TopWindows.assign(1, 0);
+        modVentanas::resetForTests();
     }
 
     void TearDown() override {
-        modVentanas::TopWindows.assign(1, 0);
+        modVentanas::resetForTests();
         kvr::platform::install(saved);
     }
 

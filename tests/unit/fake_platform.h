@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/hide_engine.h"
+#include "engine/mod_ventanas.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
@@ -36,11 +37,14 @@ struct FakePlatform {
     FakePlatform() {
         platform::install({&registry, &queue, &system, &files, &desktop});
         ui::setBackend(nullptr);
+        // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();
-        modMensajes::ExitRequested = false;
+        modMensajes::resetForTests();
+        modGeneral::resetForTests();
+        modTraducir::resetForTests();
+        modVentanas::resetForTests();
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
-        modTraducir::CurrentLanguage = "English";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",
                                  "KVR_Esp.txt", "KVR_Deutsch.txt", "KVR_Deu.txt"}) {
             files.put(lng(name), readShipped(name));

@@ -21,10 +21,10 @@ protected:
         platform::Services services = saved;
         services.desktop = &desk;
         platform::install(services);
-        TopWindows.assign(1, 0);
+        resetForTests();
     }
     void TearDown() override {
-        TopWindows.assign(1, 0);
+        resetForTests();
         platform::install(saved);
     }
 
