@@ -86,7 +86,11 @@ void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const 
     entry.title = modVentanas::GetWindowTitle(h);
     entry.windowClass = windowClass;
     entry.method = method;
-    entry.popups = popupsOf(h, popups);
+    // The walk was made before this command hid anything: a pop-up that has gone since (with
+    // an entry of its own, in a hide of many windows) is not this window's to bring back.
+    for (const Hwnd popup : popupsOf(h, popups)) {
+        if (modVentanas::WindowIsVisible(popup)) entry.popups.push_back(popup);
+    }
     entry.icon = platform::desktop().classSmallIcon(h, kIconSize);
     const std::vector<Hwnd> hideNow = entry.popups;
     // Entered before anything is hidden: whatever happens next, the record can bring it back.

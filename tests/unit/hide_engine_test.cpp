@@ -128,6 +128,20 @@ TEST_F(HideEngine, APopUpShowsOnlyWithTheEntryItWasHiddenWith) {
     EXPECT_TRUE(visible(palette));
 }
 
+TEST_F(HideEngine, APopUpOfTheSameClassKeepsToItsOwnEntry) {
+    const Hwnd main = under("Note", "main");
+    const Hwnd tool = window("Note", "tool", {.owner = main});
+    press(Slot::HideClassUnderMouse);
+    ASSERT_EQ(engine.windows.size(), 2u);
+    for (const auto& entry : engine.windows.entries()) EXPECT_TRUE(entry.popups.empty());
+    const auto toolAt = engine.windows[0].hwnd == tool ? 0u : 1u;
+    engine.ShowOne(1 - toolAt);  // the owner alone
+    EXPECT_TRUE(visible(main));
+    EXPECT_FALSE(visible(tool));
+    press(Slot::ShowLast);
+    EXPECT_TRUE(visible(tool));
+}
+
 TEST_F(HideEngine, AHideOfManyWindowsWalksTheDesktopOnceForTheirPopUps) {
     settings::BxTT = "Report";
     std::vector<Hwnd> plain;
