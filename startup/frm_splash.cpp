@@ -19,7 +19,7 @@ namespace {
 constexpr int kWidth = 442;  // 6630 x 3630 twips at 96 dots per inch
 constexpr int kHeight = 242;
 
-ui::Font arial(int points, bool bold = false) {
+ui::Font arial(double points, bool bold = false) {
     return {"Arial", points, bold};
 }
 

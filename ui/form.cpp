@@ -8,6 +8,7 @@ namespace kvr::ui {
 
 namespace {
 Backend* currentBackend = nullptr;
+std::function<void(Form&)> helpHandler;
 // Never destroyed: forms held in static storage may go after it at exit.
 std::vector<Form*>& loadedList() {
     static auto* list = new std::vector<Form*>;
@@ -28,6 +29,13 @@ Backend* backend() {
 }
 std::vector<Form*> loadedForms() {
     return loadedList();
+}
+
+void setHelpHandler(std::function<void(Form&)> handler) {
+    helpHandler = std::move(handler);
+}
+void requestHelp(Form& form) {
+    if (helpHandler) helpHandler(form);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -40,7 +40,7 @@ inline constexpr unsigned kAll = kLeft | kTop | kRight | kBottom;
 
 struct Font {
     std::string name = "Segoe UI";
-    int points = 9;
+    double points = 9;  // type sizes such as 7.5 exist
     bool bold = false;
 };
 
@@ -119,6 +119,11 @@ Backend* backend();
 
 // The forms loaded now, in load order (the Forms collection).
 std::vector<Form*> loadedForms();
+
+// What asking for help in any of the program's windows (F1) does; nothing while none is set.
+void setHelpHandler(std::function<void(Form&)> handler);
+// Called by a backend when the user asks for help in a window.
+void requestHelp(Form& form);
 
 class Control {
 public:

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <vector>
 
 #include "platform/win32/text.h"
@@ -11,7 +12,7 @@ namespace kvr::ui::win32 {
 
 HFONT createFont(const Font& font, int dpi) {
     LOGFONTW description{};
-    description.lfHeight = -MulDiv(font.points, dpi, 72);
+    description.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
     description.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
     description.lfCharSet = DEFAULT_CHARSET;
     const std::wstring face = toWide(font.name);

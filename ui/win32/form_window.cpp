@@ -263,6 +263,10 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             form_.unload(UnloadMode::TaskManager);
             return 0;
+        case WM_HELP:
+            // F1 anywhere in the window; controls pass it up to here.
+            requestHelp(form_);
+            return TRUE;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:
