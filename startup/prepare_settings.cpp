@@ -9,6 +9,8 @@ namespace kvr::modGeneral {
 namespace {
 
 constexpr const char* kRunKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Where the entry goes when the machine-wide key refuses a standard user.
+constexpr const char* kUserRunKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kRunValue = "KVR";
 
 }  // namespace
@@ -49,6 +51,7 @@ std::string AutostartCommand() {
 
 void SyncAutostart(clsWBD& registry, bool force) {
     const std::string current = registry.strDame(kRunKey, kRunValue);
+    const std::string currentForUser = registry.strDame(kUserRunKey, kRunValue);
     bool on = force;
     if (!force) {
         const std::string options = GetStoredString(ids::store::kOptionsKey);
@@ -60,9 +63,19 @@ void SyncAutostart(clsWBD& registry, bool force) {
     }
     if (on) {
         const std::string command = AutostartCommand();
-        if (command != current) registry.SetReg(kRunKey, kRunValue, command);
-    } else if (!current.empty()) {
-        registry.DeleteKey(kRunKey, kRunValue);
+        const bool machineWide =
+            command == current || registry.SetReg(kRunKey, kRunValue, command) == 0;
+        if (machineWide) {
+            // One entry only: with both, the second copy started at logon would complain
+            // that the program is already running.
+            if (!currentForUser.empty()) registry.DeleteKey(kUserRunKey, kRunValue);
+        } else if (command != currentForUser) {
+            // A standard user may not write the machine's Run key, but always the own one.
+            registry.SetReg(kUserRunKey, kRunValue, command);
+        }
+    } else {
+        if (!current.empty()) registry.DeleteKey(kRunKey, kRunValue);
+        if (!currentForUser.empty()) registry.DeleteKey(kUserRunKey, kRunValue);
     }
 }
 

@@ -193,6 +193,20 @@ FakeRegistry::NodePtr FakeRegistry::find(const NodePtr& from, const std::string&
     return node;
 }
 
+void FakeRegistry::setReadOnly(HKey key, bool readOnly) {
+    const Node* node = root(key).get();
+    if (!node) return;
+    std::erase(readOnlyRoots_, node);
+    if (readOnly) readOnlyRoots_.push_back(node);
+}
+
+bool FakeRegistry::readOnlyAt(const Node& node) const {
+    if (readOnly_) return true;
+    const Node* top = &node;
+    while (top->parent) top = top->parent;
+    return std::find(readOnlyRoots_.begin(), readOnlyRoots_.end(), top) != readOnlyRoots_.end();
+}
+
 HKey FakeRegistry::allocate(const NodePtr& node, std::uint32_t access) {
     // Never reused, so a stale handle fails loudly instead of reaching another key.
     const HKey key = nextHandle_;
@@ -231,7 +245,7 @@ ErrorCode FakeRegistry::openKey(HKey parent, const std::string& subKey, std::uin
     NodePtr node = find(from, path);
     if (!node) return err::kFileNotFound;
     std::uint32_t granted = grantedAccess(access, false);
-    if (readOnly_) {
+    if (readOnlyAt(*node)) {
         // MAXIMUM_ALLOWED takes what the ACL grants; an explicit write right is refused.
         if (access & kMaximumAllowed)
             granted = grantedAccess(access, true);
@@ -254,7 +268,7 @@ ErrorCode FakeRegistry::createKey(HKey parent, const std::string& subKey, HKey& 
     for (const std::string& part : components(path)) {
         auto [it, inserted] = node->children.try_emplace(fold(part));
         if (inserted) {
-            if (readOnly_) {
+            if (readOnlyAt(*node)) {
                 node->children.erase(it);
                 return err::kAccessDenied;
             }
@@ -264,7 +278,7 @@ ErrorCode FakeRegistry::createKey(HKey parent, const std::string& subKey, HKey& 
         }
         node = it->second;
     }
-    result = allocate(node, grantedAccess(kMaximumAllowed, readOnly_));
+    result = allocate(node, grantedAccess(kMaximumAllowed, readOnlyAt(*node)));
     return err::kSuccess;
 }
 
@@ -297,7 +311,7 @@ ErrorCode FakeRegistry::setValue(HKey key, const std::string& name, std::uint32_
     if (key == reg::kPerformanceData) return err::kInvalidHandle;
     NodePtr node;
     if (ErrorCode rc = resolve(key, kSetValue, node)) return rc;
-    if (readOnly_) return err::kAccessDenied;
+    if (readOnlyAt(*node)) return err::kAccessDenied;
     auto [it, inserted] = node->values.try_emplace(fold(name));
     if (inserted) it->second.name = name;
     it->second.type = type;
@@ -315,7 +329,7 @@ ErrorCode FakeRegistry::deleteKey(HKey parent, const std::string& subKey) {
     if (ErrorCode rc = relativePath(parent, subKey, path)) return rc;
     NodePtr node = find(from, path);
     if (!node) return err::kFileNotFound;
-    if (readOnly_ || !node->parent || !node->children.empty()) return err::kAccessDenied;
+    if (readOnlyAt(*node) || !node->parent || !node->children.empty()) return err::kAccessDenied;
     node->deleted = true;
     node->parent->children.erase(fold(node->name));
     node->parent = nullptr;
@@ -328,7 +342,7 @@ ErrorCode FakeRegistry::deleteValue(HKey key, const std::string& name) {
     if (key == reg::kPerformanceData) return err::kInvalidHandle;
     NodePtr node;
     if (ErrorCode rc = resolve(key, kSetValue, node)) return rc;
-    if (readOnly_) return err::kAccessDenied;
+    if (readOnlyAt(*node)) return err::kAccessDenied;
     return node->values.erase(fold(name)) ? err::kSuccess : err::kFileNotFound;
 }
 

@@ -46,6 +46,8 @@ public:
     // for writing, creating a missing key, setting and deleting fail with ERROR_ACCESS_DENIED;
     // reading and opening an existing key through createKey still work.
     void setReadOnly(bool readOnly) { readOnly_ = readOnly; }
+    // The same for one root only, as HKEY_LOCAL_MACHINE is for a standard user.
+    void setReadOnly(HKey root, bool readOnly);
     // Handles handed out and not closed yet (the predefined roots are not counted).
     std::size_t openHandles() const { return handles_.size(); }
     // Calls of createKey, setValue, deleteKey and deleteValue, whether they succeeded or not.
@@ -81,11 +83,14 @@ private:
     NodePtr find(const NodePtr& from, const std::string& path) const;
     NodePtr root(HKey key) const;
     HKey allocate(const NodePtr& node, std::uint32_t access);
+    // Whether writes at this node are refused: everywhere, or below a read-only root.
+    bool readOnlyAt(const Node& node) const;
 
     std::map<HKey, NodePtr> roots_;
     std::map<HKey, Handle> handles_;
     HKey nextHandle_ = 0x100;
     bool readOnly_ = false;
+    std::vector<const Node*> readOnlyRoots_;
     std::size_t writeCalls_ = 0;
     std::size_t calls_ = 0;
 };

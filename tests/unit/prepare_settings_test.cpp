@@ -186,5 +186,51 @@ TEST_F(Autostart, WriteRefusedForLackOfRightsStaysSilent) {
     EXPECT_EQ(runEntry(), "old");
 }
 
+// A standard user on current Windows: the machine's Run key refuses writes, the user's does not.
+class StandardUserAutostart : public Autostart {
+protected:
+    void SetUp() override {
+        fake.registry.setReadOnly(kLocalMachine, true);
+        prepare();
+    }
+    std::string userEntry() { return registry.strDame(std::string("HKCU\\") + kRun, "KVR"); }
+    bool hasUserEntry() { return fake.registry.value(kCurrentUser, kRun, "KVR").has_value(); }
+};
+
+TEST_F(StandardUserAutostart, FirstStartWritesTheEntryUnderTheUsersRunKey) {
+    EXPECT_FALSE(hasRunEntry());
+    EXPECT_EQ(userEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"");
+    // The program moved: the user's entry follows it.
+    fake.system.folder = "D:\\Moved";
+    fake.files.put("D:\\Moved\\Lng\\dde", test::readShipped("dde"));
+    sync();
+    EXPECT_EQ(userEntry(), "\"D:\\Moved\\kvr.exe\"");
+}
+
+TEST_F(StandardUserAutostart, OffRemovesTheEntryFromBothKeys) {
+    // An entry left machine-wide by an earlier run with rights, as well as the user's.
+    fake.registry.setReadOnly(kLocalMachine, false);
+    fake.registry.putText(kLocalMachine, kRun, "KVR", "\"C:\\Program Files\\KVR\\kvr.exe\"");
+    fake.registry.putText(kCurrentUser, kRun, "Other", "other.exe");
+    ASSERT_TRUE(hasUserEntry());
+    setOR("0");
+    sync();
+    EXPECT_FALSE(hasRunEntry());
+    EXPECT_FALSE(hasUserEntry());
+    EXPECT_TRUE(fake.registry.value(kCurrentUser, kRun, "Other").has_value());
+}
+
+TEST_F(StandardUserAutostart, WithRightsAgainTheMachineWideEntryReplacesTheUsersOne) {
+    ASSERT_TRUE(hasUserEntry());
+    fake.registry.setReadOnly(kLocalMachine, false);
+    sync();
+    EXPECT_EQ(runEntry(), "\"C:\\Program Files\\KVR\\kvr.exe\"");
+    EXPECT_FALSE(hasUserEntry()) << "two entries would start the program twice at logon";
+    // Already right machine-wide, a user entry written meanwhile goes as well.
+    fake.registry.putText(kCurrentUser, kRun, "KVR", "\"C:\\Program Files\\KVR\\kvr.exe\"");
+    sync();
+    EXPECT_FALSE(hasUserEntry());
+}
+
 }  // namespace
 }  // namespace kvr
