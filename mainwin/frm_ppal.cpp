@@ -6,7 +6,9 @@
 #include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
+#include "mainwin/frm_about.h"
 #include "mainwin/mod_sys_tray.h"
+#include "mainwin/web_page.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 #include "startup/mod_general.h"
@@ -242,6 +244,7 @@ frmPpal::frmPpal(engine::HideEngine& engine)
 }
 
 frmPpal::~frmPpal() {
+    if (about_ && about_->loaded()) about_->unload();
     engine_.windows.methodText = nullptr;
     if (instance == this) instance = nullptr;
 }
@@ -274,6 +277,13 @@ void frmPpal::wireEvents() {
         {&mnuSalir, [this] { mnuSalir_Click(); }},
         {&mnuSTSalir, [this] { mnuSTSalir_Click(); }},
         {&mnuSTMostrarPpal, [this] { mnuSTMostrarPpal_Click(); }},
+        {&mnuAcercaDe, [this] { mnuAcercaDe_Click(); }},
+        {&mnuSTAbout, [this] { mnuSTAbout_Click(); }},
+        {&mnu_ORQWeb, [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kMakerPage)[0]); }},
+        {&mnuKVR_Web, [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kProductPage)[0]); }},
+        {&mnuWebFaq, [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kFaqPage)[0]); }},
+        {&mnu_OtrosProductos,
+         [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kOtherProductsPage)[0]); }},
     };
     for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
@@ -459,6 +469,9 @@ void frmPpal::mnuSTMostrarPpal_Click() {
 
 void frmPpal::Form_Unload() {
     modMensajes::ExitRequested = true;
+    // An exit asked from outside while the About box is open: the box goes too, or its own
+    // message loop would keep the program alive.
+    if (about_ && about_->loaded()) about_->unload();
     modMensajes::UnregisterHotkeys(hWnd());
     engine_.Exit();
     if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
@@ -494,8 +507,22 @@ void frmPpal::lsvVentanas_ColumnClick(int column) {
 }
 
 void frmPpal::ShowHelp() {
-    // The shell opens the language's compiled help with its viewer, as F1 in the window would.
-    platform::system().openDocument(hWnd(), modGeneral::HelpFile);
+    modGeneral::OpenHelpFile(*this);
+}
+
+void frmPpal::mnuAcercaDe_Click() {
+    if (!about_) about_ = std::make_unique<frmAbout>();
+    // Modal to the main window; the tray menu can still ask for it: bring it forward.
+    if (about_->loaded()) {
+        about_->bringToTop();
+        return;
+    }
+    about_->showModal(this);
+}
+
+bool frmPpal::OpenWebPage(const std::string& address) {
+    if (!isWebAddress(address)) return false;
+    return platform::system().openDocument(0, address);
 }
 
 // "Preferencias" waits for the preferences dialog.

@@ -15,6 +15,7 @@
 
 namespace kvr {
 
+class frmAbout;
 class frmPpal;
 // The main window while it exists; nullptr before the hand-over and after the exit.
 frmPpal* MainWindow();
@@ -98,6 +99,14 @@ public:
     // Opens the help file of the current language.
     void ShowHelp();
     void mmnuLenguasDisponibles_Click(std::size_t index);
+    // Opens the About box as a modal dialog.
+    void mnuAcercaDe_Click();
+    void mnuSTAbout_Click() { mnuAcercaDe_Click(); }
+    // The About box once it has been opened; it stays for the next opening.
+    frmAbout* aboutBox() const { return about_.get(); }
+    // Hands a web address to the shell; anything but an http or https address is refused.
+    // False when refused or when the shell could not open it.
+    bool OpenWebPage(const std::string& address);
     // column: 0-based, as the toolkit numbers columns.
     void lsvVentanas_ColumnClick(int column);
     void tlbPpal_ButtonClick(const ui::ToolButton& button);
@@ -140,6 +149,7 @@ private:
     std::unordered_map<int, std::string> methodTexts_;
     bool popUpTickRunning_ = false;
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
+    std::unique_ptr<frmAbout> about_;
 };
 
 }  // namespace kvr

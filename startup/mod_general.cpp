@@ -18,6 +18,7 @@ std::unique_ptr<frmSplash> splash;
 
 void resetForTests() {
     HelpFile.clear();
+    ui::setHelpHandler(nullptr);
     StringStoreFile.clear();
     splash.reset();
 }
@@ -54,6 +55,7 @@ bool Main() {
             if (!stored.empty()) modTraducir::CurrentLanguage = stored;
         }
         HelpFile = HelpFileFor(modTraducir::CurrentLanguage);
+        ui::setHelpHandler(OpenHelpFile);
         const auto warning = modTraducir::GetMessage(ids::msg::kAlreadyRunning);
 
         if (platform::system().anotherInstanceRunning()) {
@@ -86,6 +88,10 @@ int Run(const MainWindowFactory& makeMainWindow) {
     if (splash->loaded()) splash->HandOver(makeMainWindow);
     splash.reset();
     return 0;
+}
+
+void OpenHelpFile(ui::Form& form) {
+    platform::system().openDocument(form.hWnd(), HelpFile);
 }
 
 void CenterForm(ui::Form& form) {

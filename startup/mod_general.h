@@ -34,13 +34,19 @@ using MainWindowFactory = std::function<std::unique_ptr<modMensajes::HotkeyWindo
 // returns when the main loop has ended. The process exit code.
 int Run(const MainWindowFactory& makeMainWindow);
 
+// Opens the help file, as F1 in any window of the program does: the shell hands the
+// language's compiled help to its viewer.
+void OpenHelpFile(ui::Form& form);
+
 // Centres the window on the screen.
 void CenterForm(ui::Form& form);
 
 // Makes sure the keys exist and every option has a usable value, then brings the Run entry in
 // line with the autostart option.
 void PrepareSettings(clsWBD& registry);
-// Writes, corrects or removes the Run entry according to OR (or writes it when forced).
+// Writes, corrects or removes the Run entry according to OR (or writes it when forced). The
+// entry lives in the machine's Run key, or in the user's when the machine's refuses the write;
+// turning autostart off removes it from both.
 void SyncAutostart(clsWBD& registry, bool force);
 
 // The Run entry's text for this executable: its full path in double quotes.
