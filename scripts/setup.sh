@@ -22,6 +22,7 @@ packages=(
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     xvfb xauth x11-apps imagemagick
     pulseaudio nsis
+    fp-utils
 )
 
 installed() {
