@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test tier:
-#   native   ASan/UBSan build, ctest (unit, contract_fake)
-#   windows  MinGW build, ctest under Wine (contract_win32, e2e)
+#   native   ASan/UBSan build, ctest (unit, contract_fake, help_files)
+#   windows  MinGW build with the packages, ctest under Wine (contract_win32, e2e, packages)
 #   fuzz     clang libFuzzer targets, each for KVR_FUZZ_SECONDS (default 30)
 # Ends with one line "summary: N passed, N failed" counting test cases (GoogleTest's own
 # totals of every test executable, one per fuzz run), plus one failure for each executable that
@@ -152,6 +152,10 @@ if step "windows configure" build/windows/build.log cmake --preset windows; then
     else
         count_ctest windows build/windows
     fi
+    # What a Windows user gets, built with the tier (the test "packages" checks what they hold).
+    for package in build/windows/packages/*; do
+        [ -f "$package" ] && echo "== windows: package $(basename "$package"): $(stat -c %s "$package") bytes"
+    done
 fi
 
 # ---- fuzz ----

@@ -69,6 +69,7 @@ void KvrTest::SetUp() {
 
     ASSERT_TRUE(probe::regDeleteTree(kOrqKey)) << "could not delete " << kOrqKey;
     ASSERT_TRUE(probe::regDeleteValue(kRunKey, "KVR")) << "could not delete the Run value";
+    ASSERT_TRUE(probe::regDeleteValue(kUserRunKey, "KVR")) << "could not delete the Run value";
     ASSERT_FALSE(probe::regKeyExists(kOrqKey));
 
     // Something else holding a combination would make every check below meaningless.
@@ -103,8 +104,12 @@ void KvrTest::seed(const Slots& slots, const std::map<std::string, std::string>&
 }
 
 probe::Process KvrTest::start() {
+    return start(kvrExe());
+}
+
+probe::Process KvrTest::start(const std::string& exe) {
     std::string error;
-    auto p = probe::startProcess(kvrExe(), "", &error);
+    auto p = probe::startProcess(exe, "", &error);
     EXPECT_TRUE(p.has_value()) << error;
     if (!p) return {};
     started_.push_back(p->pid());

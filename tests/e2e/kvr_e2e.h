@@ -16,6 +16,9 @@ namespace e2e {
 inline constexpr const char* kOrqKey = "HKCU\\Software\\ORQ";
 inline constexpr const char* kOptionsKey = "HKCU\\Software\\ORQ\\KVR\\Options";
 inline constexpr const char* kRunKey = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// Where the entry goes for a user who may not write the machine's key.
+inline constexpr const char* kUserRunKey =
+    "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // Generous waits: a Wine process costs seconds to start, more on a busy machine.
 inline constexpr DWORD kStartTimeoutMs = 30000;
@@ -89,8 +92,9 @@ protected:
 
     // Writes S0..T11 (and any extra options) as REG_SZ values into the options key.
     void seed(const Slots& slots, const std::map<std::string, std::string>& options = {});
-    // Starts kvr.exe; the test fails at once when it cannot.
+    // Starts kvr.exe (or another copy of it); the test fails at once when it cannot.
     probe::Process start();
+    probe::Process start(const std::string& exe);
     // Waits until every combination is taken; on timeout, says which are still free and what
     // the program shows.
     ::testing::AssertionResult hotkeysTaken(const Combos& combos, const probe::Process& kvr,
