@@ -180,7 +180,19 @@ HWND findWindow(const std::string& cls, const std::optional<std::string>& title,
 bool moveMouseOver(HWND hwnd) {
     RECT rc{};
     if (!GetWindowRect(hwnd, &rc)) return false;
-    return SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2) != FALSE;
+    const POINT target{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    // Wine answers GetCursorPos from its own record for 100 ms after a move and from the
+    // display after that, and the display may not have taken the move yet: another program
+    // reading the position then gets the old one. Ask again once the display answers, and
+    // move again until it reports the new position.
+    const DWORD start = GetTickCount();
+    do {
+        if (!SetCursorPos(target.x, target.y)) return false;
+        Sleep(120);
+        POINT now{};
+        if (GetCursorPos(&now) && now.x == target.x && now.y == target.y) return true;
+    } while (GetTickCount() - start < 3000);
+    return false;
 }
 
 bool pressKey(int modifierVk, int vk) {
