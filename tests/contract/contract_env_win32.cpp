@@ -32,7 +32,7 @@ void pump() {
 }
 
 class Win32Arranger : public WindowArranger {
-  public:
+public:
     ~Win32Arranger() override {
         for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
             if (IsWindow(*it)) DestroyWindow(*it);
@@ -75,7 +75,7 @@ class Win32Arranger : public WindowArranger {
 
     std::uint32_t processId() override { return GetCurrentProcessId(); }
 
-  private:
+private:
     std::set<std::string> registered_;
     std::vector<HWND> created_;
 };
@@ -242,6 +242,20 @@ public:
 
     bool exists(const std::string& name) override {
         return GetFileAttributesW(wide(folder_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::optional<std::string> read(const std::string& name) override {
+        HANDLE file = CreateFileW(wide(folder_ + "\\" + name).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+        std::string bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            bytes.append(buffer, got);
+        }
+        CloseHandle(file);
+        return bytes;
     }
 
     unsigned ansiCodePage() override { return GetACP(); }
