@@ -15,7 +15,7 @@ namespace {
 constexpr std::uint32_t kTestProcess = 4242;
 
 class FakeArranger : public WindowArranger {
-public:
+  public:
     explicit FakeArranger(platform::FakeDesktop& desktop) : desktop_(desktop) {
         desktop_.addProcess("kvr_contract_fake.exe", kTestProcess);
     }
@@ -34,7 +34,7 @@ public:
     void destroy(platform::Hwnd h) override { desktop_.destroy(h); }
     std::uint32_t processId() override { return kTestProcess; }
 
-private:
+  private:
     platform::FakeDesktop& desktop_;
 };
 

@@ -32,7 +32,7 @@ void pump() {
 }
 
 class Win32Arranger : public WindowArranger {
-public:
+  public:
     ~Win32Arranger() override {
         for (auto it = created_.rbegin(); it != created_.rend(); ++it) {
             if (IsWindow(*it)) DestroyWindow(*it);
@@ -75,7 +75,7 @@ public:
 
     std::uint32_t processId() override { return GetCurrentProcessId(); }
 
-private:
+  private:
     std::set<std::string> registered_;
     std::vector<HWND> created_;
 };
