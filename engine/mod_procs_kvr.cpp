@@ -16,6 +16,11 @@ std::unordered_map<std::string, std::size_t> RunningNames;
 std::unordered_map<std::string, std::size_t> ProcessesToHide;
 HiddenHandles ProcessHiddenWindows;
 std::unordered_set<std::uint32_t> ProcessIdsToHide;
+std::unordered_map<Hwnd, KnownWindow> KnownWindows;
+
+namespace {
+std::uint64_t windowWalks = 0;
+}  // namespace
 
 bool HiddenHandles::add(Hwnd h) {
     if (!members.insert(h).second) return false;
@@ -36,6 +41,8 @@ void resetForTests() {
     ProcessesToHide.clear();
     ProcessHiddenWindows.clear();
     ProcessIdsToHide.clear();
+    KnownWindows.clear();
+    windowWalks = 0;
 }
 
 namespace {
@@ -166,20 +173,33 @@ void PrepareProcessHiding() {
     }
 }
 
+bool AnythingToHide() {
+    return !ProcessIdsToHide.empty();
+}
+
 void HideProcessWindowsTick() {
-    if (ProcessIdsToHide.empty()) return;
+    if (!AnythingToHide()) return;
     platform::Desktop& desktop = platform::desktop();
     std::vector<Hwnd> found;
+    const std::uint64_t walk = ++windowWalks;
+    std::size_t windows = 0;
     // One walk whatever the number of processes: each window's process is looked up in a set.
-    desktop.enumWindows([&](Hwnd h) {
-        std::uint32_t processId = 0;
-        desktop.getWindowThreadProcessId(h, processId);
+    desktop.enumDesktopWindows([&](Hwnd h) {
+        ++windows;
+        auto [known, fresh] = KnownWindows.try_emplace(h);
+        if (fresh) desktop.getWindowThreadProcessId(h, known->second.processId);
+        known->second.walk = walk;
+        const std::uint32_t processId = known->second.processId;
         if (processId != 0 && ProcessIdsToHide.count(processId) != 0 &&
             desktop.isWindowVisible(h)) {
             found.push_back(h);
         }
         return true;
     });
+    if (KnownWindows.size() > windows) {
+        std::erase_if(KnownWindows,
+                      [walk](const auto& known) { return known.second.walk != walk; });
+    }
     // The program's own pop-ups are among its windows: each goes as a window of its own.
     for (const Hwnd h : found) {
         // Recorded before it is hidden: whatever happens next, the show brings it back.
@@ -196,6 +216,7 @@ void ShowProcessWindows() {
     ProcessesToHide.clear();
     ProcessHiddenWindows.clear();
     ProcessIdsToHide.clear();
+    KnownWindows.clear();
 }
 
 std::vector<ProcessWindow> ListProcessWindows(std::uint32_t processId, Hwnd start) {

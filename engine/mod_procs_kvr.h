@@ -59,6 +59,13 @@ extern HiddenHandles ProcessHiddenWindows;
 // The process ids of RunningProcesses whose file name is in ProcessesToHide: what a tick asks
 // each window about.
 extern std::unordered_set<std::uint32_t> ProcessIdsToHide;
+// The process of each top-level window the last tick met. A window belongs to its process for
+// life, and asking costs a round trip to the window server per window and tick.
+struct KnownWindow {
+    std::uint32_t processId = 0;
+    std::uint64_t walk = 0;  // the last tick that met it
+};
+extern std::unordered_map<Hwnd, KnownWindow> KnownWindows;
 
 // Back to an empty list and empty tables, as at the start of a run.
 void resetForTests();
@@ -78,8 +85,11 @@ void LoadProcessHideList();
 bool SaveProcessHideList();
 // The hide command: takes the running processes and adds the listed ones that run.
 void PrepareProcessHiding();
+// True when some process of a listed program ran at the last hide command: only then can a
+// tick hide anything, until the next hide or show command.
+bool AnythingToHide();
 // One pass of the timer: hides every visible top-level window of a process to hide, in one walk
-// over the windows.
+// over the windows. Nothing to do, and no walk, while no listed program runs.
 void HideProcessWindowsTick();
 // Shows every window hidden by program and forgets the tables.
 void ShowProcessWindows();

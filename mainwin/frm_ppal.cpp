@@ -335,7 +335,8 @@ void frmPpal::mirror() {
     mnuSTMostrarXClase.setEnabled(offered.byClass);
     mnuMostrarXTitulo.setEnabled(offered.byTitle);
     mnuSTMostrarXTitulo.setEnabled(offered.byTitle);
-    tmrPopUp.setEnabled(engine_.processHiding);
+    // With no listed program running, a tick could hide nothing before the next hide command.
+    tmrPopUp.setEnabled(engine_.processHiding && modProcsKVR::AnythingToHide());
 }
 
 frmPpal::Selection frmPpal::selection() const {

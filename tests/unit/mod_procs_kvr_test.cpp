@@ -271,6 +271,17 @@ TEST_F(ProcessHiding, ATickWalksTheWindowsOnceWhateverTheNumberOfProcesses) {
     EXPECT_EQ(fake.desktop.enumCalls, 1u);
     EXPECT_EQ(fake.desktop.getWindowCalls, 0u);
     EXPECT_EQ(fake.desktop.showCalls.size(), 20u);
+    // Settled, a tick asks only whether the listed programs' windows are still hidden: the
+    // process of a window it met before is known.
+    const Hwnd late = window(30, "a new window of another program");
+    fake.desktop.resetCounters();
+    modProcsKVR::HideProcessWindowsTick();
+    EXPECT_EQ(fake.desktop.calls, 1u + 1u + 20u);
+    fake.desktop.destroy(late);
+    fake.desktop.resetCounters();
+    modProcsKVR::HideProcessWindowsTick();
+    EXPECT_EQ(fake.desktop.calls, 1u + 20u);
+    EXPECT_EQ(modProcsKVR::KnownWindows.count(late), 0u) << "a window that went is forgotten";
 
     ProcessHideList = keys({"editor.exe"});
     modProcsKVR::ShowProcessWindows();
@@ -341,6 +352,15 @@ TEST_F(MainWindowHidingByProgram, TheTimerRunsFromTheHideHotkeyToTheShowHotkey) 
     hotkey(ids::Slot::ShowPrograms);
     EXPECT_FALSE(main.tmrPopUp.enabled());
     EXPECT_TRUE(visible(notes));
+
+    // With no listed program running there is nothing a tick could do until the next press.
+    ProcessHideList = keys({"editor.exe"});
+    hotkey(ids::Slot::HidePrograms);
+    EXPECT_TRUE(engine.processHiding);
+    EXPECT_FALSE(main.tmrPopUp.enabled());
+    fake.desktop.addProcess("editor.exe", 40);
+    hotkey(ids::Slot::HidePrograms);
+    EXPECT_TRUE(main.tmrPopUp.enabled());
 }
 
 // Messages that wait while a tick walks the windows run inside it; a tick they bring does not
