@@ -49,7 +49,8 @@ DWORD unixProcess(const std::string& start, const std::string& env) {
         const auto cmdline = procFile(pid, "cmdline");
         if (!cmdline || _strnicmp(cmdline->c_str(), start.c_str(), start.size()) != 0) continue;
         const auto environment = procFile(pid, "environ");
-        if (env.empty() || (environment && environment->find(env) != std::string::npos)) match = pid;
+        if (env.empty() || (environment && environment->find(env) != std::string::npos))
+            match = pid;
     } while (match == 0 && FindNextFileW(find, &found));
     FindClose(find);
     return match;
