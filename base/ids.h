@@ -64,6 +64,7 @@ inline constexpr int kMakerPage = 18;
 inline constexpr int kProductPage = 19;
 inline constexpr int kFaqPage = 20;
 inline constexpr int kOtherProductsPage = 21;
+inline constexpr int kHideListNotSaved = 30;  // at exit: the edited program list was not saved
 }  // namespace msg
 
 // Entries of the scrambled string store.

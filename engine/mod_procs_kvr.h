@@ -1,12 +1,108 @@
-// Hiding every window of the programs on the process hide list, continuously while it is on.
+// Hiding every window of the programs on the process hide list, continuously while it is on,
+// and the list's file lsv.dat in the application folder.
 #pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/mod_wnd_x_proc.h"
+#include "platform/types.h"
 
 namespace kvr::modProcsKVR {
 
+using platform::Hwnd;
+
+// One program on the list, as the list's editor fills it in.
+struct HideListEntry {
+    std::string key;      // the executable's file name: what running processes are matched by
+    std::string exeFile;  // the name the process snapshot gave, maybe a full path (its icon)
+    std::string text;     // what the editor shows for it
+    std::string extra;
+    bool operator==(const HideListEntry&) const = default;
+};
+
+// File names in the application folder.
+inline constexpr char kListFileName[] = "lsv.dat";
+inline constexpr char kTempFileName[] = "lsv.tmp";
+// No more entries are read from a file: a hostile one of millions of empty records would
+// otherwise cost a 32-bit process more memory than it has.
+inline constexpr std::size_t kMaxEntries = 65535;
+// The file holds each text in front of its 2-byte length.
+inline constexpr std::size_t kMaxFieldBytes = 0xFFFF;
+
+// The programs to hide, from slot 1; slot 0 is always there and empty.
+extern std::vector<HideListEntry> ProcessHideList;
+// The list was changed in this run, so the exit writes it to the file.
+extern bool ProcessHideListEdited;
+// The process list taken at the last hide command (slot 0 empty).
+extern std::vector<modWndXProc::ProcessRecord> RunningProcesses;
+// Executable file name -> slot of its first process in RunningProcesses. Exact case.
+extern std::unordered_map<std::string, std::size_t> RunningNames;
+// List key -> slot in ProcessHideList, for the listed programs running at a hide command. Grows
+// with each hide command until the windows are shown.
+extern std::unordered_map<std::string, std::size_t> ProcessesToHide;
+// The windows hidden by program, each once, in the order they were first hidden.
+struct HiddenHandles {
+    std::vector<Hwnd> order;
+    std::unordered_set<Hwnd> members;
+    // False when h was there already.
+    bool add(Hwnd h);
+    void clear();
+};
+extern HiddenHandles ProcessHiddenWindows;
+// The process ids of RunningProcesses whose file name is in ProcessesToHide: what a tick asks
+// each window about.
+extern std::unordered_set<std::uint32_t> ProcessIdsToHide;
+// The process of each top-level window the last tick met. A window belongs to its process for
+// life, and asking costs a round trip to the window server per window and tick.
+struct KnownWindow {
+    std::uint32_t processId = 0;
+    std::uint64_t walk = 0;  // the last tick that met it
+};
+extern std::unordered_map<Hwnd, KnownWindow> KnownWindows;
+
+// Back to an empty list and empty tables, as at the start of a run.
+void resetForTests();
+
+// The file's records: four texts each, as they stand in the file (ANSI). A record cut short by
+// the end of the file ends the reading; the complete ones before it are kept.
+using RawEntry = std::array<std::string, 4>;
+std::vector<RawEntry> DecodeHideList(std::string_view bytes);
+// Texts longer than kMaxFieldBytes are cut there.
+std::string EncodeHideList(const std::vector<RawEntry>& entries);
+
+// Reads the list from the file; a missing file gives an empty list and an empty file.
 void LoadProcessHideList();
-void SaveProcessHideList();
+// Writes the list to the file. The new list reaches the disk whole before it replaces the old
+// file, so an interrupted save leaves the old list or the new one. False when it could not be
+// written; the file is then as it was.
+bool SaveProcessHideList();
+// The hide command: takes the running processes and adds the listed ones that run.
 void PrepareProcessHiding();
+// True when some process of a listed program ran at the last hide command: only then can a
+// tick hide anything, until the next hide or show command.
+bool AnythingToHide();
+// One pass of the timer: hides every visible top-level window of a process to hide, in one walk
+// over the windows. Nothing to do, and no walk, while no listed program runs.
 void HideProcessWindowsTick();
+// Shows every window hidden by program and forgets the tables.
 void ShowProcessWindows();
+
+struct ProcessWindow {
+    Hwnd hwnd = 0;
+    std::uint32_t threadId = 0;
+};
+// The visible windows of one process at start's level, from the first of that level on; one
+// record (0, 0) when there is none.
+std::vector<ProcessWindow> ListProcessWindows(std::uint32_t processId, Hwnd start);
+
+// The file name of a process snapshot's name: the text after its last backslash.
+std::string_view FileNameOf(std::string_view exeFile);
 
 }  // namespace kvr::modProcsKVR

@@ -292,10 +292,16 @@ void frmPpal::wireEvents() {
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
     tlbPpal.onButtonClick = [this](const ui::ToolButton& button) { tlbPpal_ButtonClick(button); };
     tmrPopUp.onTimer = [this] {
-        // A tick that comes while one is still hiding would walk the same windows twice.
+        // A tick that comes while one is still running would walk the same windows twice.
         if (popUpTickRunning_) return;
         popUpTickRunning_ = true;
         modProcsKVR::HideProcessWindowsTick();
+        // What waited on the walk runs now; a hotkey among it still reaches the dispatcher.
+        platform::queue().dispatchPending([this](std::uint32_t wParam) {
+            if (modMensajes::ExitRequested) return;
+            auto id = static_cast<std::int32_t>(wParam);
+            RecibirMensajes(id);
+        });
         popUpTickRunning_ = false;
     };
 }
@@ -339,7 +345,8 @@ void frmPpal::mirror() {
     mnuSTMostrarXClase.setEnabled(offered.byClass);
     mnuMostrarXTitulo.setEnabled(offered.byTitle);
     mnuSTMostrarXTitulo.setEnabled(offered.byTitle);
-    tmrPopUp.setEnabled(engine_.processHiding);
+    // With no listed program running, a tick could hide nothing before the next hide command.
+    tmrPopUp.setEnabled(engine_.processHiding && modProcsKVR::AnythingToHide());
 }
 
 frmPpal::Selection frmPpal::selection() const {
@@ -476,6 +483,10 @@ void frmPpal::Form_Unload() {
     engine_.Exit();
     if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
     mirror();
+    // Last, with every window back: a list that cannot be written is said, not lost silently.
+    if (modProcsKVR::ProcessHideListEdited && !modProcsKVR::SaveProcessHideList()) {
+        notice(ids::msg::kHideListNotSaved);
+    }
 }
 
 std::vector<ui::MenuItem*> frmPpal::languageItems() {

@@ -51,6 +51,11 @@ public:
     // EnumWindows: calls visit for every top-level window, visible or not, top of the Z-order
     // first, until visit returns false. False when the walk could not be made.
     virtual bool enumWindows(const std::function<bool(Hwnd)>& visit) = 0;
+    // EnumDesktopWindows on this thread's desktop: the same windows in the same order, from one
+    // list taken first, except that a window destroyed meanwhile may still be visited (its handle
+    // reads as gone). Where EnumWindows asks the window server about every window again (Wine),
+    // this costs one request for the whole list: the walk for a timer.
+    virtual bool enumDesktopWindows(const std::function<bool(Hwnd)>& visit) = 0;
     // GetWindow with a gw:: command. For kHwndFirst/kHwndNext the level is the window's own:
     // top-level windows (owned pop-ups included) or the children of its parent.
     virtual Hwnd getWindow(Hwnd h, std::uint32_t cmd) = 0;

@@ -1,5 +1,5 @@
 // Process-wide services: instance detection, where the program lives, the screen, message
-// boxes and reading files.
+// boxes and files.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +48,21 @@ public:
     // Names (not paths) of the files matching a pattern such as "C:\KVR\Lng\KVR_*.*", in the
     // order the file system returns them.
     virtual std::vector<std::string> listFiles(const std::string& pattern) = 0;
+
+    // UTF-8 to the system's ANSI code page; a character the code page lacks becomes "?".
+    virtual std::string utf8ToAnsi(std::string_view text) = 0;
+    // True when a file or folder of that name is there (GetFileAttributesW).
+    virtual bool fileExists(const std::string& path) = 0;
+    // Creates the file or empties it, writes the bytes and flushes them to the disk before it
+    // returns (CREATE_ALWAYS, WriteFile, FlushFileBuffers). False when any step failed; the
+    // file may then be left cut short.
+    virtual bool writeFile(const std::string& path, std::string_view bytes) = 0;
+    // MoveFileExW with MOVEFILE_WRITE_THROUGH: renames a file. An existing target makes it fail,
+    // unless replaceExisting, when the target is replaced in one step: whoever looks finds the
+    // old file or the new one, never neither.
+    virtual bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) = 0;
+    // DeleteFileW; false when there was no such file or it could not be deleted.
+    virtual bool deleteFile(const std::string& path) = 0;
 };
 
 }  // namespace kvr::platform

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Benchmarks (not part of the tests):
-#   win32   kvr.exe start-up to hotkeys registered, under Wine (kvr_bench_win32 --runs N)
+#   win32   kvr.exe start-up to hotkeys registered, under Wine (kvr_bench_win32 --runs N);
+#           processor time while hiding by program is on, 200 and 2,000 other windows
+#           (kvr_bench_procs SECONDS WINDOWS)
 #   native  Google Benchmark targets, in an optimised build (build/bench-native): the
 #           test build in build/native carries sanitizers and would distort the numbers
 # Usage: scripts/bench.sh [RUNS]
@@ -31,7 +33,8 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
     mkdir -p build/windows
     : >"$log"
     if quiet "$log" cmake --preset windows &&
-        quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr kvr_bench_win32; then
+        quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr kvr_bench_win32 \
+            kvr_bench_procs; then
         (
             unset DISPLAY
             # shellcheck source=scripts/wine-env.sh
@@ -39,6 +42,10 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
             cd build/windows
             echo "== win32 start-up ($runs runs)"
             wine ./kvr_bench_win32.exe --runs "$runs"
+            for windows in 200 2000; do
+                echo "== win32 hiding by program, $windows other windows"
+                wine ./kvr_bench_procs.exe 5 "$windows"
+            done
         ) || status=1
     else
         status=1

@@ -72,6 +72,17 @@ bool FakeDesktop::enumWindows(const std::function<bool(Hwnd)>& visit) {
     return true;
 }
 
+bool FakeDesktop::enumDesktopWindows(const std::function<bool(Hwnd)>& visit) {
+    ++calls;
+    ++enumCalls;
+    // The list as it was at the start, windows destroyed since included.
+    const std::vector<Hwnd> snapshot = topLevel_;
+    for (const Hwnd h : snapshot) {
+        if (!visit(h)) break;
+    }
+    return true;
+}
+
 Hwnd FakeDesktop::getWindow(Hwnd h, std::uint32_t cmd) {
     ++calls;
     ++getWindowCalls;

@@ -47,6 +47,7 @@ public:
     };
 
     bool enumWindows(const std::function<bool(Hwnd)>& visit) override;
+    bool enumDesktopWindows(const std::function<bool(Hwnd)>& visit) override;
     Hwnd getWindow(Hwnd h, std::uint32_t cmd) override;
     std::string getClassName(Hwnd h) override;
     int getWindowTextLength(Hwnd h) override;

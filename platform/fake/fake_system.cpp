@@ -17,6 +17,7 @@ std::string FakeFileSystem::key(const std::string& path) {
 }
 
 bool FakeFileSystem::readFile(const std::string& path, std::string& bytes) {
+    if (failing(FileStep::Read, path)) return false;
     auto it = files_.find(key(path));
     if (it == files_.end()) return false;
     bytes = it->second.bytes;
@@ -24,6 +25,7 @@ bool FakeFileSystem::readFile(const std::string& path, std::string& bytes) {
 }
 
 void FakeFileSystem::put(const std::string& path, std::string bytes) {
+    makeFolder(folderOf(path));
     files_[key(path)] = {path, std::move(bytes)};
 }
 
@@ -105,6 +107,102 @@ std::string FakeFileSystem::ansiToUtf8(std::string_view bytes) {
         appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t{b});
     }
     return out;
+}
+
+std::string FakeFileSystem::utf8ToAnsi(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        const int length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : 4;
+        char32_t c = length == 1 ? b : length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
+        for (int k = 1; k < length && i + k < text.size(); ++k) {
+            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        i += static_cast<std::size_t>(length);
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        char ansi = '?';
+        for (int k = 0; k < 32; ++k) {
+            if (kHigh1252[k] == c) ansi = static_cast<char>(0x80 + k);
+        }
+        out += ansi;
+    }
+    return out;
+}
+
+std::string FakeFileSystem::folderOf(const std::string& path) {
+    const auto slash = path.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+void FakeFileSystem::makeFolder(const std::string& folder) {
+    for (std::string f = key(folder); !f.empty(); f = folderOf(f)) {
+        if (!folders_.insert(f).second) break;
+    }
+}
+
+void FakeFileSystem::makeReadOnly(const std::string& folder) {
+    readOnly_.insert(key(folder));
+}
+
+void FakeFileSystem::failNext(FileStep step, const std::string& path, std::size_t keptBytes) {
+    failures_.push_back({step, key(path), keptBytes});
+}
+
+bool FakeFileSystem::failing(FileStep step, const std::string& path, std::size_t* keptBytes) {
+    const std::string k = key(path);
+    for (auto it = failures_.begin(); it != failures_.end(); ++it) {
+        if (it->step != step || it->path != k) continue;
+        if (keptBytes != nullptr) *keptBytes = it->keptBytes;
+        failures_.erase(it);
+        return true;
+    }
+    return false;
+}
+
+bool FakeFileSystem::writable(const std::string& path) const {
+    const std::string folder = key(folderOf(path));
+    return folders_.count(folder) != 0 && readOnly_.count(folder) == 0 &&
+           folders_.count(key(path)) == 0;
+}
+
+bool FakeFileSystem::fileExists(const std::string& path) {
+    return exists(path) || folders_.count(key(path)) != 0;
+}
+
+bool FakeFileSystem::writeFile(const std::string& path, std::string_view bytes) {
+    changes.push_back("write " + path);
+    if (!writable(path)) return false;
+    std::size_t kept = 0;
+    if (failing(FileStep::Write, path, &kept)) {
+        files_[key(path)] = {path, std::string(bytes.substr(0, kept))};
+        return false;
+    }
+    files_[key(path)] = {path, std::string(bytes)};
+    return true;
+}
+
+bool FakeFileSystem::moveFile(const std::string& from, const std::string& to,
+                              bool replaceExisting) {
+    changes.push_back("move " + from + " " + to);
+    const auto source = files_.find(key(from));
+    if (source == files_.end() || !writable(from) || !writable(to)) return false;
+    if (exists(to) && !replaceExisting) return false;
+    if (failing(FileStep::Move, from)) return false;
+    File moved{to, std::move(source->second.bytes)};
+    files_.erase(source);
+    files_[key(to)] = std::move(moved);
+    return true;
+}
+
+bool FakeFileSystem::deleteFile(const std::string& path) {
+    changes.push_back("delete " + path);
+    if (!exists(path) || !writable(path) || failing(FileStep::Delete, path)) return false;
+    files_.erase(key(path));
+    return true;
 }
 
 }  // namespace kvr::platform

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,12 @@ public:
     std::vector<std::string> opened;
 };
 
-// Paths are compared without regard to case, as on Windows.
+// The steps of a file operation a test can make fail, as a locked file, a full disk or a power
+// cut would.
+enum class FileStep { Read, Write, Move, Delete };
+
+// Paths are compared without regard to case, as on Windows. A folder is there once a file was
+// put into it or it was made; a file can be written only into a folder that is there.
 class FakeFileSystem : public FileSystem {
 public:
     bool readFile(const std::string& path, std::string& bytes) override;
@@ -48,14 +54,41 @@ public:
     std::string ansiToUtf8(std::string_view bytes) override;
     // Only "*" and "?" in the file name part, as FindFirstFile takes them.
     std::vector<std::string> listFiles(const std::string& pattern) override;
+    // Windows-1252 again, the exact inverse of ansiToUtf8.
+    std::string utf8ToAnsi(std::string_view text) override;
+    bool fileExists(const std::string& path) override;
+    bool writeFile(const std::string& path, std::string_view bytes) override;
+    bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
+    bool deleteFile(const std::string& path) override;
 
     void put(const std::string& path, std::string bytes);
     void erase(const std::string& path);
     bool exists(const std::string& path) const;
     std::size_t fileCount() const { return files_.size(); }
+    void makeFolder(const std::string& folder);
+    // Nothing can be created, changed or deleted in that folder, as without write permission.
+    void makeReadOnly(const std::string& folder);
+    // The next such step on that path fails, once. A failing write leaves the file holding its
+    // first keptBytes bytes, as a write cut short does.
+    void failNext(FileStep step, const std::string& path, std::size_t keptBytes = 0);
+
+    // Every write, move and delete asked for, failed ones included, in order:
+    // "write PATH", "move FROM TO", "delete PATH".
+    std::vector<std::string> changes;
 
 private:
     static std::string key(const std::string& path);
+    static std::string folderOf(const std::string& path);
+    bool writable(const std::string& path) const;
+    bool failing(FileStep step, const std::string& path, std::size_t* keptBytes = nullptr);
+    struct Failure {
+        FileStep step;
+        std::string path;  // key
+        std::size_t keptBytes;
+    };
+    std::vector<Failure> failures_;
+    std::set<std::string> folders_;   // keys
+    std::set<std::string> readOnly_;  // keys
     // Keyed by the lower-case path; the name keeps the case it was put with.
     struct File {
         std::string path;

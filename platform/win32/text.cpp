@@ -32,4 +32,15 @@ std::string ansiToUtf8(std::string_view ansi) {
     return toUtf8(wide);
 }
 
+std::string utf8ToAnsi(std::string_view utf8) {
+    const std::wstring wide = toWide(utf8);
+    if (wide.empty()) return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
+                        nullptr, nullptr);
+    return ansi;
+}
+
 }  // namespace kvr::platform::win32

@@ -97,6 +97,12 @@ bool Win32Desktop::enumWindows(const std::function<bool(Hwnd)>& visit) {
     return done != FALSE || GetLastError() == ERROR_SUCCESS;
 }
 
+bool Win32Desktop::enumDesktopWindows(const std::function<bool(Hwnd)>& visit) {
+    SetLastError(ERROR_SUCCESS);
+    const BOOL done = EnumDesktopWindows(nullptr, visitWindow, reinterpret_cast<LPARAM>(&visit));
+    return done != FALSE || GetLastError() == ERROR_SUCCESS;
+}
+
 Hwnd Win32Desktop::getWindow(Hwnd h, std::uint32_t cmd) {
     return fromHwnd(GetWindow(toHwnd(h), cmd));
 }

@@ -9,6 +9,7 @@ namespace kvr::platform {
 class Win32Desktop : public Desktop {
 public:
     bool enumWindows(const std::function<bool(Hwnd)>& visit) override;
+    bool enumDesktopWindows(const std::function<bool(Hwnd)>& visit) override;
     Hwnd getWindow(Hwnd h, std::uint32_t cmd) override;
     std::string getClassName(Hwnd h) override;
     int getWindowTextLength(Hwnd h) override;

@@ -43,6 +43,11 @@ public:
     bool readFile(const std::string& path, std::string& bytes) override;
     std::string ansiToUtf8(std::string_view bytes) override;
     std::vector<std::string> listFiles(const std::string& pattern) override;
+    std::string utf8ToAnsi(std::string_view text) override;
+    bool fileExists(const std::string& path) override;
+    bool writeFile(const std::string& path, std::string_view bytes) override;
+    bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
+    bool deleteFile(const std::string& path) override;
 };
 
 }  // namespace kvr::platform

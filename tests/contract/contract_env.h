@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/desktop.h"
@@ -29,7 +30,7 @@ struct WindowOptions {
 // Creates windows on the desktop under test as another program would. The windows belong to
 // this test process; whatever is still there goes when the arranger does.
 class WindowArranger {
-  public:
+public:
     virtual ~WindowArranger() = default;
     virtual platform::Hwnd create(const std::string& className, const std::string& title,
                                   const WindowOptions& options = {}) = 0;
@@ -82,6 +83,8 @@ public:
     virtual void write(const std::string& name, const std::string& bytes) = 0;
     virtual void makeFolder(const std::string& name) = 0;
     virtual bool exists(const std::string& name) = 0;
+    // The file's bytes, read past the port; nullopt when it cannot be read.
+    virtual std::optional<std::string> read(const std::string& name) = 0;
     // The ANSI code page ansiToUtf8 converts from.
     virtual unsigned ansiCodePage() = 0;
 };

@@ -80,14 +80,19 @@ private:
 
 class FakeFilesEnv : public FilesEnv {
 public:
+    FakeFilesEnv() { files_.makeFolder(folder()); }
     platform::FileSystem& files() override { return files_; }
     std::string folder() override { return "C:\\KVRContract"; }
     void write(const std::string& name, const std::string& bytes) override {
         files_.put(folder() + "\\" + name, bytes);
     }
-    // The fake holds files only; a folder shows through the files put inside it.
-    void makeFolder(const std::string&) override {}
+    void makeFolder(const std::string& name) override { files_.makeFolder(folder() + "\\" + name); }
     bool exists(const std::string& name) override { return files_.exists(folder() + "\\" + name); }
+    std::optional<std::string> read(const std::string& name) override {
+        std::string bytes;
+        if (!files_.readFile(folder() + "\\" + name, bytes)) return std::nullopt;
+        return bytes;
+    }
     unsigned ansiCodePage() override { return 1252; }
 
 private:

@@ -244,6 +244,20 @@ public:
         return GetFileAttributesW(wide(folder_ + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 
+    std::optional<std::string> read(const std::string& name) override {
+        HANDLE file = CreateFileW(wide(folder_ + "\\" + name).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+        std::string bytes;
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            bytes.append(buffer, got);
+        }
+        CloseHandle(file);
+        return bytes;
+    }
+
     unsigned ansiCodePage() override { return GetACP(); }
 
 private:

@@ -98,6 +98,27 @@ TEST_F(DesktopContract, EnumeratesEveryTopLevelWindowNewestOnTopAndOwnedAboveOwn
     EXPECT_EQ(calls, 2) << "the walk stops when the callback says so";
 }
 
+TEST_F(DesktopContract, TheDesktopsWindowsAreTheEnumeratedOnesInTheSameOrder) {
+    const Hwnd first = make("KVRContractA", "First");
+    const Hwnd hidden = make("KVRContractB", "Hidden", {.visible = false});
+    const Hwnd child = make("KVRContractChild", "Child", {.parent = first});
+    const Hwnd popup = make("KVRContractPopup", "Popup", {.owner = first});
+    const Hwnd last = make("KVRContractA", "Last");
+
+    std::vector<Hwnd> listed;
+    EXPECT_TRUE(desktop().enumDesktopWindows([&](Hwnd h) {
+        listed.push_back(h);
+        return true;
+    }));
+    const std::vector<Hwnd> mine{first, hidden, child, popup, last};
+    EXPECT_EQ(ours(listed, mine), ours(enumerated(), mine));
+    EXPECT_EQ(ours(listed, mine), (std::vector<Hwnd>{last, popup, hidden, first}));
+
+    int calls = 0;
+    desktop().enumDesktopWindows([&](Hwnd) { return ++calls < 2; });
+    EXPECT_EQ(calls, 2) << "the walk stops when the callback says so";
+}
+
 TEST_F(DesktopContract, ChildrenFormTheirOwnLevelInCreationOrder) {
     const Hwnd parent = make("KVRContractA", "Parent");
     const Hwnd c1 = make("KVRContractChild", "one", {.parent = parent});

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/hide_engine.h"
+#include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
@@ -43,6 +44,7 @@ struct FakePlatform {
         modGeneral::resetForTests();
         modTraducir::resetForTests();
         modVentanas::resetForTests();
+        modProcsKVR::resetForTests();
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",

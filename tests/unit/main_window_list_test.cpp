@@ -172,6 +172,9 @@ TEST_F(MainWindowList, MenusOfferWhatTheEngineOffersAndTheTimerFollowsHidingByPr
     press(Slot::ShowAll);
     EXPECT_EQ(menus(), std::vector<bool>(9, false));
 
+    // A listed program runs: the timer keeps hiding its windows until the show hotkey.
+    fake.desktop.addProcess("notepad.exe", 20);
+    modProcsKVR::ProcessHideList.push_back({"notepad.exe", "", "", ""});
     press(Slot::HidePrograms);
     EXPECT_TRUE(main.tmrPopUp.enabled());
     press(Slot::ShowPrograms);

@@ -164,7 +164,7 @@ void addPlanned(Needs& needs) {
 // part, the tab descriptions one part per tab.
 Needs messageNeeds() {
     Needs needs;
-    for (const char* warning : {"001", "002", "004", "009", "014"}) {
+    for (const char* warning : {"001", "002", "004", "009", "014", "030"}) {
         need(needs, warning, 2, 2, "warning");
     }
     for (const char* label : {"003", "005", "006"}) need(needs, label, 1, 1, "hidden-by label");

@@ -1,0 +1,142 @@
+// Hiding by program: this test program itself is the one on the list in lsv.dat, so its own
+// windows go and come back as a listed program's would.
+#include <cstdio>
+
+#include "kvr_e2e.h"
+#include "probe_listview.h"
+
+namespace e2e {
+namespace {
+
+std::string field(const std::string& ansi) {
+    return std::string{char(ansi.size() & 0xFF), char(ansi.size() >> 8)} + ansi;
+}
+
+std::string thisExeName() {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string full = probe::narrow(std::wstring_view(path, n));
+    return full.substr(full.find_last_of('\\') + 1);
+}
+
+bool writeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileW(probe::widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), DWORD(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    CloseHandle(file);
+    return ok;
+}
+
+std::optional<FILETIME> lastWrite(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(probe::widen(path).c_str(), GetFileExInfoStandard, &data))
+        return std::nullopt;
+    return data.ftLastWriteTime;
+}
+
+class HidingByProgram : public KvrTest {
+protected:
+    const std::string listFile = probe::exeDir() + "\\lsv.dat";
+    std::optional<std::string> before;  // what lsv.dat held before the test
+    std::string listed;                 // the bytes the test lists itself with
+    probe::Process kvr;
+
+    void SetUp() override {
+        KvrTest::SetUp();
+        if (HasFatalFailure()) return;
+        before = probe::readFile(listFile);
+        // The Part's layout: four fields of a 2-byte length and ANSI text, no header. A program
+        // not running comes first: the one listed after it is hidden all the same.
+        const std::string name = thisExeName();
+        listed = field("absent.exe") + field("") + field("absent.exe") + field("") + field(name) +
+                 field("C:\\tests\\" + name) + field(name) + field("");
+        ASSERT_TRUE(writeFile(listFile, listed));
+        seed(kDefaults, {{"OO", "0"}, {"BxTA", "0"}});
+        kvr = start();
+        ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
+    }
+    void TearDown() override {
+        if (kvr.running()) {
+            EXPECT_TRUE(exitProgram(kvr));
+        }
+        KvrTest::TearDown();
+        if (before) {
+            writeFile(listFile, *before);
+        } else {
+            DeleteFileW(probe::widen(listFile).c_str());
+        }
+    }
+
+    HWND window(const std::string& title, int slot) {
+        HWND w = track(probe::createWindow("KvrE2eListed", title));
+        if (w) MoveWindow(w, 60 + slot * 280, 80, 260, 180, TRUE);
+        return w;
+    }
+    ::testing::AssertionResult become(const std::vector<HWND>& windows, bool visible,
+                                      const char* after) {
+        for (HWND w : windows) {
+            if (!pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
+                return ::testing::AssertionFailure()
+                       << probe::quote(probe::windowText(w)) << " still "
+                       << (visible ? "hidden" : "visible") << " 5 s after " << after;
+        }
+        return ::testing::AssertionSuccess();
+    }
+    void press(int modifier, int key) {
+        ASSERT_TRUE(probe::pressKey(modifier, key));
+        probe::pump(50);
+    }
+};
+
+TEST_F(HidingByProgram, ShiftF4HidesItsWindowsAndLaterOnesUntilCtrlF4ShowsThemAll) {
+    HWND first = window("Listed program, first window", 0);
+    HWND second = window("Listed program, second window", 1);
+    ASSERT_TRUE(first && second);
+    probe::pump(200);
+    press(16, 115);  // Shift+F4
+    ASSERT_TRUE(become({first, second}, false, "Shift+F4"));
+
+    // Opened while hiding is on: the next tick takes it.
+    HWND later = window("Opened after the press", 2);
+    ASSERT_TRUE(later);
+    const DWORD shown = GetTickCount();
+    ASSERT_TRUE(become({later}, false, "opening it while hiding is on"));
+    const DWORD ms = GetTickCount() - shown;
+    RecordProperty("new_window_hidden_ms", int(ms));
+    std::printf("[ note ] a window opened while hiding was on went in %lu ms\n", ms);
+
+    HWND main = mainWindow(kvr, 5000);
+    ASSERT_TRUE(main);
+    const auto rows = probe::listViewRows(probe::findListView(main), 3);
+    ASSERT_TRUE(rows) << "the main window's list could not be read";
+    EXPECT_TRUE(rows->empty()) << "windows hidden by program do not go into the list";
+
+    press(17, 115);  // Ctrl+F4
+    EXPECT_TRUE(become({first, second, later}, true, "Ctrl+F4"));
+}
+
+TEST_F(HidingByProgram, ExitWhileHidingShowsThemAllAndLeavesTheUneditedListFileAlone) {
+    const auto written = lastWrite(listFile);
+    ASSERT_TRUE(written);
+    HWND first = window("Listed program, first window", 0);
+    HWND second = window("Listed program, second window", 1);
+    ASSERT_TRUE(first && second);
+    probe::pump(200);
+    press(16, 115);  // Shift+F4
+    ASSERT_TRUE(become({first, second}, false, "Shift+F4"));
+    ASSERT_TRUE(exitProgram(kvr));
+    EXPECT_TRUE(probe::isVisible(first));
+    EXPECT_TRUE(probe::isVisible(second));
+
+    EXPECT_EQ(probe::readFile(listFile), listed);
+    const auto after = lastWrite(listFile);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(CompareFileTime(&*written, &*after), 0) << "lsv.dat was written again at exit";
+    EXPECT_FALSE(probe::readFile(probe::exeDir() + "\\lsv.tmp"));
+}
+
+}  // namespace
+}  // namespace e2e
