@@ -10,6 +10,7 @@
 
 #include "platform/desktop.h"
 #include "platform/message_queue.h"
+#include "platform/mixer.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -87,5 +88,9 @@ public:
 };
 
 std::unique_ptr<FilesEnv> makeFilesEnv();
+
+// The mixer port as the program wires it. The real one acts on this process's sound: cases put
+// back any volume they change.
+std::unique_ptr<platform::Mixer> makeMixer();
 
 }  // namespace kvr::contract
