@@ -180,7 +180,17 @@ HWND findWindow(const std::string& cls, const std::optional<std::string>& title,
 bool moveMouseOver(HWND hwnd) {
     RECT rc{};
     if (!GetWindowRect(hwnd, &rc)) return false;
-    return SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2) != FALSE;
+    const int x = (rc.left + rc.right) / 2;
+    const int y = (rc.top + rc.bottom) / 2;
+    // Wine may still tell a window created under the pointer of the pointer's old place after
+    // the move, and takes that for a move back: move again until the new place holds.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+        if (!SetCursorPos(x, y)) return false;
+        pump(30);
+        POINT at{};
+        if (GetCursorPos(&at) && at.x == x && at.y == y) return true;
+    }
+    return false;
 }
 
 bool pressKey(int modifierVk, int vk) {
