@@ -7,8 +7,10 @@
 #include "engine/hide_engine.h"
 #include "mainwin/frm_ppal.h"
 #include "mainwin/mod_sys_tray.h"
+#include "platform/preferred_mixer.h"
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "startup/mod_general.h"
@@ -36,7 +38,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32System system;
     kvr::platform::Win32FileSystem files;
     kvr::platform::Win32Desktop desktop;
-    kvr::platform::install({&registry, &queue, &system, &files, &desktop});
+    // The computer's volume where Windows lets a program set it, else the winmm mixer's.
+    kvr::platform::Win32CoreAudioMixer endpointMixer;
+    kvr::platform::Win32WinmmMixer winmmMixer;
+    kvr::platform::PreferredMixer mixer(endpointMixer, winmmMixer);
+    kvr::platform::install({&registry, &queue, &system, &files, &desktop, &mixer});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {

@@ -6,6 +6,7 @@
 #include "engine/mod_cadenas.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
+#include "engine/snd_mixer.h"
 #include "platform/desktop.h"
 #include "platform/services.h"
 #include "settings/settings.h"
@@ -251,7 +252,11 @@ void HideEngine::Exit() {
     if (SoundMuted) {
         settings::SR = 0;  // the volume always comes back at exit
         RestoreSound(0);
+    } else {
+        settleOwedVolume();
     }
+    // Opened with the main window; nothing writes the volume after this.
+    SndMixer::CloseMixer();
     if (!windows.empty()) ShowAll();
     if (TrayAreaHidden) restoreTrayArea();
     processHiding = false;
@@ -262,13 +267,52 @@ void HideEngine::ShowEverythingHidden() noexcept {
     try {
         for (const HiddenWindow& entry : windows.entries()) show(entry);
         modProcsKVR::ShowProcessWindows();
+        // A system-wide volume would stay at 0 after the process is gone.
+        if (SoundMuted) {
+            giveVolumeBack();
+        } else {
+            settleOwedVolume();
+        }
     } catch (...) {
         // Nothing more can be done on the way down.
     }
 }
 
-// Muting arrives with the sound work; until then hiding and showing leave the volume alone.
-void HideEngine::MuteSound() {}
-void HideEngine::RestoreSound(int) {}
+void HideEngine::MuteSound() {
+    const std::int32_t volume =
+        SndMixer::GetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl);
+    // Muting again keeps the volume from before the first mute.
+    if (volume != 0) SavedVolume = volume;
+    SndMixer::SetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl, 0);
+    SoundMuted = true;
+}
+
+void HideEngine::RestoreSound(int method) {
+    if (!SoundMuted) return;
+    // SR 0: back once nothing is left hidden, or on an operation that shows everything.
+    const bool giveBack =
+        settings::SR == 0 ? method == 0 || windows.empty() : (settings::SR & method) != 0;
+    if (giveBack) {
+        giveVolumeBack();
+    } else {
+        volumeOwed_ = true;
+    }
+    SoundMuted = false;
+}
+
+void HideEngine::giveVolumeBack() {
+    SndMixer::SetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl,
+                              static_cast<std::uint32_t>(SavedVolume));
+    volumeOwed_ = false;
+}
+
+// A show that ended the muted state without writing left the speakers at 0, and nothing later
+// gives the volume back by the rules above: the exit does, unless the user has set one since.
+void HideEngine::settleOwedVolume() {
+    if (volumeOwed_ &&
+        SndMixer::GetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl) == 0) {
+        giveVolumeBack();
+    }
+}
 
 }  // namespace kvr::engine

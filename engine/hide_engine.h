@@ -67,13 +67,17 @@ public:
     Outcome ShowOne(std::optional<std::size_t> position);
     void UpdateShowMenus();
 
+    // Saves the speakers' volume (unless it is already 0) and sets it to 0.
     void MuteSound();
+    // Ends the muted state; gives the saved volume back when SR allows it for this show
+    // method (0: show all, the sound hotkey, the exit).
     void RestoreSound(int method);
 
     // The main window's unload: the sound back, every hidden window shown, the notification
     // area restored, the programs' windows shown.
     void Exit();
-    // On the way down after a crash: shows every window still hidden and touches nothing else.
+    // On the way down after a crash: shows every window still hidden and gives back a volume the
+    // program took, and touches nothing else.
     void ShowEverythingHidden() noexcept;
 
     HiddenWindows windows;
@@ -96,8 +100,13 @@ private:
     // Shows and removes the entries at these positions; false when there were none.
     bool showAndRemove(const std::vector<std::size_t>& positions);
     Outcome showByMethod(int method);
+    void giveVolumeBack();
+    void settleOwedVolume();
 
     TrayArea& trayArea_;
+    // The muted state ended without the volume being written back: the speakers may still be
+    // at 0 by the program's doing.
+    bool volumeOwed_ = false;
 };
 
 }  // namespace kvr::engine

@@ -4,6 +4,7 @@
 
 #include "platform/desktop.h"
 #include "platform/message_queue.h"
+#include "platform/mixer.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -15,6 +16,7 @@ struct Services {
     System* system = nullptr;
     FileSystem* files = nullptr;
     Desktop* desktop = nullptr;
+    Mixer* mixer = nullptr;
 };
 
 void install(const Services& services);
@@ -25,5 +27,6 @@ inline MessageQueue& queue() { return *installed().queue; }
 inline System& system() { return *installed().system; }
 inline FileSystem& files() { return *installed().files; }
 inline Desktop& desktop() { return *installed().desktop; }
+inline Mixer& mixer() { return *installed().mixer; }
 
 }  // namespace kvr::platform

@@ -11,6 +11,7 @@
 
 #include "platform/desktop.h"
 #include "platform/message_queue.h"
+#include "platform/mixer.h"
 #include "platform/registry.h"
 #include "platform/system.h"
 
@@ -90,5 +91,9 @@ public:
 };
 
 std::unique_ptr<FilesEnv> makeFilesEnv();
+
+// The mixer port as the program wires it. The real one acts on this process's sound: cases put
+// back any volume they change.
+std::unique_ptr<platform::Mixer> makeMixer();
 
 }  // namespace kvr::contract

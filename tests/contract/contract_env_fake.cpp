@@ -1,5 +1,6 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
+#include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "tests/contract/contract_env.h"
@@ -111,6 +112,10 @@ std::unique_ptr<platform::System> makeSystem() {
 
 std::unique_ptr<FilesEnv> makeFilesEnv() {
     return std::make_unique<FakeFilesEnv>();
+}
+
+std::unique_ptr<platform::Mixer> makeMixer() {
+    return std::make_unique<platform::FakeMixer>();
 }
 
 }  // namespace kvr::contract

@@ -4,8 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "platform/preferred_mixer.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "tests/contract/contract_env.h"
@@ -297,6 +299,25 @@ std::unique_ptr<platform::System> makeSystem() {
 
 std::unique_ptr<FilesEnv> makeFilesEnv() {
     return std::make_unique<Win32FilesEnv>();
+}
+
+namespace {
+
+struct Win32Mixers {
+    platform::Win32CoreAudioMixer endpoint;
+    platform::Win32WinmmMixer winmm;
+};
+
+// As WinMain wires it; the adapters are built before the mixer that chooses between them.
+class ProgramMixer : private Win32Mixers, public platform::PreferredMixer {
+public:
+    ProgramMixer() : PreferredMixer(endpoint, winmm) {}
+};
+
+}  // namespace
+
+std::unique_ptr<platform::Mixer> makeMixer() {
+    return std::make_unique<ProgramMixer>();
 }
 
 }  // namespace kvr::contract

@@ -8,8 +8,10 @@
 #include "engine/hide_engine.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
+#include "engine/snd_mixer.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
+#include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
@@ -34,9 +36,10 @@ struct FakePlatform {
     platform::FakeSystem system;
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
+    platform::FakeMixer mixer;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files, &desktop});
+        platform::install({&registry, &queue, &system, &files, &desktop, &mixer});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();
@@ -45,6 +48,7 @@ struct FakePlatform {
         modTraducir::resetForTests();
         modVentanas::resetForTests();
         modProcsKVR::resetForTests();
+        SndMixer::resetForTests();
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",

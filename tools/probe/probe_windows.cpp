@@ -184,11 +184,12 @@ bool moveMouseOver(HWND hwnd) {
     // Wine answers GetCursorPos from its own record for 100 ms after a move and from the
     // display after that, and the display may not have taken the move yet: another program
     // reading the position then gets the old one. Ask again once the display answers, and
-    // move again until it reports the new position.
+    // move again until it reports the new position. Our own windows are answered meanwhile: one
+    // created under the pointer may still report the old place, which reads as a move back.
     const DWORD start = GetTickCount();
     do {
         if (!SetCursorPos(target.x, target.y)) return false;
-        Sleep(120);
+        pump(120);
         POINT now{};
         if (GetCursorPos(&now) && now.x == target.x && now.y == target.y) return true;
     } while (GetTickCount() - start < 3000);
