@@ -5,6 +5,7 @@
 #include "platform/desktop.h"
 #include "platform/message_queue.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace kvr::platform {
@@ -15,6 +16,7 @@ struct Services {
     System* system = nullptr;
     FileSystem* files = nullptr;
     Desktop* desktop = nullptr;
+    Shell* shell = nullptr;
 };
 
 void install(const Services& services);
@@ -25,5 +27,8 @@ inline MessageQueue& queue() { return *installed().queue; }
 inline System& system() { return *installed().system; }
 inline FileSystem& files() { return *installed().files; }
 inline Desktop& desktop() { return *installed().desktop; }
+inline Shell& shell() {
+    return *installed().shell;
+}
 
 }  // namespace kvr::platform
