@@ -83,6 +83,12 @@ void Control::setFont(Font font) {
     notify(Change::Font);
 }
 
+Hwnd Control::hWnd() const {
+    if (peer_)
+        if (const Hwnd h = peer_->windowHandle()) return h;
+    return testHandle_;
+}
+
 void Control::click() {
     if (enabled_) raiseClick();
 }
@@ -249,6 +255,15 @@ void Form::userResized(Rect rect, WindowState state) {
 
 void Form::userMoved(Rect rect) {
     if (!tearingDown_) rect_ = rect;
+}
+
+void Form::registeredMessage(const std::string& name) {
+    if (tearingDown_) return;
+    const auto it = onRegisteredMessage.find(name);
+    if (it == onRegisteredMessage.end() || !it->second) return;
+    // A copy: the handler may unload the form.
+    auto handler = it->second;
+    handler();
 }
 
 }  // namespace kvr::ui

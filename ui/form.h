@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,8 @@ class ControlPeer {
 public:
     virtual ~ControlPeer() = default;
     virtual void changed(Control& control, Change what) = 0;
+    // The real control's window; 0 for a control that has none.
+    virtual Hwnd windowHandle() const { return 0; }
 };
 
 class FormPeer {
@@ -160,6 +163,10 @@ public:
     // and an option button selects itself, which raises the click through their value.
     virtual void click();
 
+    // The real control's window; without one, the handle a test gave, else 0.
+    Hwnd hWnd() const;
+    void setTestHandle(Hwnd handle) { testHandle_ = handle; }
+
     ControlPeer* peer() const { return peer_.get(); }
     void attach(std::unique_ptr<ControlPeer> peer) { peer_ = std::move(peer); }
     void detach() { peer_.reset(); }
@@ -184,6 +191,7 @@ private:
     bool visible_ = true;
     Rect rect_;
     Font font_;
+    Hwnd testHandle_ = 0;
     std::unique_ptr<ControlPeer> peer_;
 };
 
@@ -260,6 +268,13 @@ public:
     // Called by the backend when the user or the system acts on the window.
     void userResized(Rect rect, WindowState state);
     void userMoved(Rect rect);
+
+    // Handlers of the messages that programs broadcast under a registered name
+    // (RegisterWindowMessage), such as the shell's "TaskbarCreated". Read when the window is
+    // created.
+    std::map<std::string, std::function<void()>> onRegisteredMessage;
+    // Called by the backend when such a message arrives; tests call it as the system would.
+    void registeredMessage(const std::string& name);
 
 protected:
     virtual void Form_Load() {}
