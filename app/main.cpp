@@ -10,11 +10,15 @@
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "startup/mod_general.h"
 #include "ui/win32/win32_backend.h"
 
 namespace {
+
+// The program's icon in kvr.rc.
+constexpr int kProgramIcon = 1;
 
 // What the crash handlers can still reach on the way down.
 kvr::engine::HideEngine* running = nullptr;
@@ -36,7 +40,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32System system;
     kvr::platform::Win32FileSystem files;
     kvr::platform::Win32Desktop desktop;
-    kvr::platform::install({&registry, &queue, &system, &files, &desktop});
+    kvr::platform::Win32Shell shell;
+    kvr::platform::install({&registry, &queue, &system, &files, &desktop, &shell});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {
@@ -44,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         std::abort();
     });
 
-    kvr::ui::Win32Backend backend(instance);
+    kvr::ui::Win32Backend backend(instance, kProgramIcon);
     kvr::ui::setBackend(&backend);
 
     kvr::modSysTray::ShellTrayArea trayArea;

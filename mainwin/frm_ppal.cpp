@@ -7,6 +7,7 @@
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "mainwin/mod_sys_tray.h"
+#include "mainwin/program_icon.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 #include "startup/mod_general.h"
@@ -221,6 +222,7 @@ frmPpal::frmPpal(engine::HideEngine& engine)
     lsvVentanas.setColumnWidth(2, 100);
     // Drawing surfaces and the tray's message target: never seen.
     for (ui::PictureBox* box : {&picIcono, &picSysTray, &picIcon16}) box->setVisible(false);
+    picIcon16.setPicture({16, 16, ProgramIcon(16)});
     for (const ui::ToolButton& button : tlbPpal.buttons()) {
         if (button.separator) continue;
         std::vector<ui::ImageList::Variant> larger;
@@ -277,6 +279,10 @@ void frmPpal::wireEvents() {
     };
     for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
+    picSysTray.onTrayMessage = [this](std::uint32_t message) {
+        picSysTray_MouseMove(static_cast<std::int32_t>(message));
+    };
+    onRegisteredMessage[modSysTray::kTaskbarCreated] = [] { modSysTray::TaskbarCreated(); };
     mmnuLenguasDisponibles.onClick = [this] { mmnuLenguasDisponibles_Click(0); };
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
@@ -402,7 +408,7 @@ void frmPpal::Form_Load() {
         setWindowState(ui::WindowState::Normal);
         show();
     } else if (settings::OT != 0) {
-        modSysTray::AddTrayIcon(*this, caption());
+        modSysTray::AddTrayIcon(*this, picSysTray, caption());
     }
     lsvVentanas.setSortOrder(ui::SortOrder::Descending);
     const auto languages =
@@ -433,7 +439,7 @@ void frmPpal::Form_Resize() {
     }
     if (windowState() == ui::WindowState::Minimized) {
         hide();
-        if (settings::OT != 0) modSysTray::AddTrayIcon(*this, caption());
+        if (settings::OT != 0) modSysTray::AddTrayIcon(*this, picSysTray, caption());
     }
 }
 
@@ -452,16 +458,28 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         ResizeArmed = windowState() != ui::WindowState::Minimized;
         show();
         setWindowState(ui::WindowState::Normal);
-        if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
+        if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
         bringToTop();
     }
+}
+
+void frmPpal::picSysTray_MouseMove(std::int32_t message) {
+    TrayMouseState.LastMessage = message;
+    if (TrayMouseState.Busy) return;
+    TrayMouseState.Busy = true;
+    if (message == static_cast<std::int32_t>(ui::mouse::kLeftButtonDown)) {
+        mnuSTMostrarPpal_Click();
+    } else if (message == static_cast<std::int32_t>(ui::mouse::kRightButtonDown)) {
+        popupMenu(mnuTray);
+    }
+    TrayMouseState.Busy = false;
 }
 
 void frmPpal::Form_Unload() {
     modMensajes::ExitRequested = true;
     modMensajes::UnregisterHotkeys(hWnd());
     engine_.Exit();
-    if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
+    if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
     mirror();
 }
 

@@ -7,9 +7,11 @@
 
 #include "engine/hide_engine.h"
 #include "engine/mod_ventanas.h"
+#include "mainwin/mod_sys_tray.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
 #include "settings/settings.h"
@@ -33,9 +35,10 @@ struct FakePlatform {
     platform::FakeSystem system;
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
+    platform::FakeShell shell;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files, &desktop});
+        platform::install({&registry, &queue, &system, &files, &desktop, &shell});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();
@@ -43,6 +46,7 @@ struct FakePlatform {
         modGeneral::resetForTests();
         modTraducir::resetForTests();
         modVentanas::resetForTests();
+        modSysTray::resetForTests();
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",
@@ -50,7 +54,11 @@ struct FakePlatform {
             files.put(lng(name), readShipped(name));
         }
     }
-    ~FakePlatform() { platform::install({}); }
+    ~FakePlatform() {
+        // The tray window of a hidden notification area goes while the ports are still there.
+        modSysTray::resetForTests();
+        platform::install({});
+    }
 
     std::string lng(const std::string& name) const { return system.folder + "\\Lng\\" + name; }
 };
