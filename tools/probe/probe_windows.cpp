@@ -177,10 +177,29 @@ HWND findWindow(const std::string& cls, const std::optional<std::string>& title,
 
 // ---- input ----
 
+bool placeCursor(int x, int y) {
+    // Wine moves the pointer of its desktop window later, and a pointer motion still on its
+    // way can put it back where it was: set it until it reads back there and stays.
+    const DWORD start = GetTickCount();
+    int steady = 0;
+    while (steady < 3) {
+        POINT at{};
+        if (!GetCursorPos(&at) || at.x != x || at.y != y) {
+            if (GetTickCount() - start > 2000) return false;
+            if (!SetCursorPos(x, y)) return false;
+            steady = 0;
+        } else {
+            ++steady;
+        }
+        Sleep(5);
+    }
+    return true;
+}
+
 bool moveMouseOver(HWND hwnd) {
     RECT rc{};
     if (!GetWindowRect(hwnd, &rc)) return false;
-    return SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2) != FALSE;
+    return placeCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
 }
 
 bool pressKey(int modifierVk, int vk) {
