@@ -141,8 +141,9 @@ void HideTrayArea() {
         shell.moveWindow(g.clock, 0, 0, g.clockRect.width(), g.clockRect.height(), true);
     }
     shell.lockWindowUpdate(0);
-    // The clock paints in its new place before the area is frozen again.
-    if (vertical(g)) platform::queue().dispatchPending();
+    // The clock paints in its new place before the area is frozen again. Painting, rather than
+    // running every pending message, keeps the operation that hides from being entered again.
+    if (vertical(g)) tray.refresh();
     shell.lockWindowUpdate(g.notify);
 }
 

@@ -219,6 +219,10 @@ void Form::popupMenu(MenuItem& menu) {
     if (peer_) peer_->popupMenu(menu);
 }
 
+void Form::refresh() {
+    if (peer_) peer_->refresh();
+}
+
 bool Form::unload(UnloadMode mode) {
     if (!loaded_ || unloading_) return true;
     unloading_ = true;

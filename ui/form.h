@@ -106,6 +106,8 @@ public:
     virtual void bringToTop() = 0;
     // Shows the children of menu at the mouse pointer and runs the chosen item's click.
     virtual void popupMenu(MenuItem& menu) {}
+    // Paints the window and every window inside it now.
+    virtual void refresh() {}
     // Processes messages until the window is hidden or gone; owner is disabled meanwhile.
     virtual void runModal(Form* owner) {}
 };
@@ -258,6 +260,8 @@ public:
     bool unload(UnloadMode mode = UnloadMode::Code);
     // Shows menu's children as a popup menu at the mouse pointer (PopupMenu).
     void popupMenu(MenuItem& menu);
+    // Paints the window and the windows inside it, other programs' too, before returning.
+    void refresh();
 
     // 0 until loaded with a backend; tests may give one to stand for the window.
     Hwnd hWnd() const;

@@ -24,19 +24,22 @@ public:
     std::unique_ptr<ui::FormPeer> createPeer(ui::Form& form) override {
         if (form.name() != "frmSysTray") return nullptr;
         ++created;
-        return std::make_unique<Peer>(shell_, shell_.create("KVR_frmSysTray", 0, {}));
+        return std::make_unique<Peer>(*this, shell_.create("KVR_frmSysTray", 0, {}));
     }
     int created = 0;
+    // The window LockWindowUpdate held at each refresh of the tray window.
+    std::vector<Hwnd> lockedAtRefresh;
 
 private:
     struct Peer : ui::FormPeer {
-        Peer(FakeShell& shell, Hwnd h) : shell(shell), h(h) {}
-        ~Peer() override { shell.destroy(h); }
+        Peer(TrayWindowBackend& owner, Hwnd h) : owner(owner), h(h) {}
+        ~Peer() override { owner.shell_.destroy(h); }
         Hwnd handle() const override { return h; }
         void changed(ui::Form&, ui::Change) override {}
         std::unique_ptr<ui::ControlPeer> createPeer(ui::Control&) override { return nullptr; }
         void bringToTop() override {}
-        FakeShell& shell;
+        void refresh() override { owner.lockedAtRefresh.push_back(owner.shell_.locked); }
+        TrayWindowBackend& owner;
         Hwnd h;
     };
     FakeShell& shell_;
@@ -100,6 +103,7 @@ TEST_F(TrayArea, EveryTaskbarEdgeShrinksTheAreaToTheClockAndCoversItWithTheTrayW
         const FakeShell::Taskbar bar = fake.shell.makeTaskbar(c.edge, 1280, 800, c.nearEnd);
         const WindowRect clock = fake.shell.rectOf(bar.clock);
         fake.shell.resetJournal();
+        backend.lockedAtRefresh.clear();
 
         modSysTray::HideTrayArea();
 
@@ -112,12 +116,15 @@ TEST_F(TrayArea, EveryTaskbarEdgeShrinksTheAreaToTheClockAndCoversItWithTheTrayW
         EXPECT_EQ(fake.shell.rectOf(tray), (WindowRect{c.shrunk.left + 1, c.shrunk.top + 1,
                                                        c.shrunk.right + 1, c.shrunk.bottom + 1}));
         if (c.clockInTrayWindow) {
+            // The clock is painted in its new place while nothing is locked.
+            EXPECT_EQ(backend.lockedAtRefresh, std::vector<Hwnd>{0});
             EXPECT_EQ(fake.shell.parentOf(bar.clock), tray);
             const WindowRect at = fake.shell.rectOf(tray);
             EXPECT_EQ(
                 fake.shell.rectOf(bar.clock),
                 (WindowRect{at.left, at.top, at.left + clock.width(), at.top + clock.height()}));
         } else {
+            EXPECT_TRUE(backend.lockedAtRefresh.empty());
             EXPECT_EQ(fake.shell.parentOf(bar.clock), bar.notify);
         }
         // Frozen while it moved, free for a moment while the tray window went in, frozen

@@ -548,6 +548,12 @@ void FormWindow::popupMenu(MenuItem& menu) {
         item->command(0);
 }
 
+void FormWindow::refresh() {
+    if (hwnd_)
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 void FormWindow::runModal(Form* owner) {
     HWND self = hwnd_;
     if (!self) return;

@@ -61,6 +61,7 @@ public:
     std::unique_ptr<ControlPeer> createPeer(Control& control) override;
     void bringToTop() override;
     void popupMenu(MenuItem& menu) override;
+    void refresh() override;
     void runModal(Form* owner) override;
 
     Form& form() const { return form_; }
