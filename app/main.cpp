@@ -12,11 +12,15 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "startup/mod_general.h"
 #include "ui/win32/win32_backend.h"
 
 namespace {
+
+// The program's icon in kvr.rc.
+constexpr int kProgramIcon = 1;
 
 // What the crash handlers can still reach on the way down.
 kvr::engine::HideEngine* running = nullptr;
@@ -42,7 +46,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32CoreAudioMixer endpointMixer;
     kvr::platform::Win32WinmmMixer winmmMixer;
     kvr::platform::PreferredMixer mixer(endpointMixer, winmmMixer);
-    kvr::platform::install({&registry, &queue, &system, &files, &desktop, &mixer});
+    kvr::platform::Win32Shell shell;
+    kvr::platform::install({&registry, &queue, &system, &files, &desktop, &mixer, &shell});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {
@@ -50,7 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         std::abort();
     });
 
-    kvr::ui::Win32Backend backend(instance);
+    kvr::ui::Win32Backend backend(instance, kProgramIcon);
     kvr::ui::setBackend(&backend);
 
     kvr::modSysTray::ShellTrayArea trayArea;

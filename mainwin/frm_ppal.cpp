@@ -9,6 +9,7 @@
 #include "engine/snd_mixer.h"
 #include "mainwin/frm_about.h"
 #include "mainwin/mod_sys_tray.h"
+#include "mainwin/program_icon.h"
 #include "mainwin/web_page.h"
 #include "platform/services.h"
 #include "settings/settings.h"
@@ -224,6 +225,7 @@ frmPpal::frmPpal(engine::HideEngine& engine)
     lsvVentanas.setColumnWidth(2, 100);
     // Drawing surfaces and the tray's message target: never seen.
     for (ui::PictureBox* box : {&picIcono, &picSysTray, &picIcon16}) box->setVisible(false);
+    picIcon16.setPicture({16, 16, ProgramIcon(16)});
     for (const ui::ToolButton& button : tlbPpal.buttons()) {
         if (button.separator) continue;
         std::vector<ui::ImageList::Variant> larger;
@@ -288,6 +290,10 @@ void frmPpal::wireEvents() {
     };
     for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
+    picSysTray.onTrayMessage = [this](std::uint32_t message) {
+        picSysTray_MouseMove(static_cast<std::int32_t>(message));
+    };
+    onRegisteredMessage[modSysTray::kTaskbarCreated] = [] { modSysTray::TaskbarCreated(); };
     mmnuLenguasDisponibles.onClick = [this] { mmnuLenguasDisponibles_Click(0); };
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
@@ -421,7 +427,7 @@ void frmPpal::Form_Load() {
         setWindowState(ui::WindowState::Normal);
         show();
     } else if (settings::OT != 0) {
-        modSysTray::AddTrayIcon(*this, caption());
+        modSysTray::AddTrayIcon(*this, picSysTray, caption());
     }
     lsvVentanas.setSortOrder(ui::SortOrder::Descending);
     const auto languages =
@@ -452,7 +458,7 @@ void frmPpal::Form_Resize() {
     }
     if (windowState() == ui::WindowState::Minimized) {
         hide();
-        if (settings::OT != 0) modSysTray::AddTrayIcon(*this, caption());
+        if (settings::OT != 0) modSysTray::AddTrayIcon(*this, picSysTray, caption());
     }
 }
 
@@ -471,9 +477,21 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         ResizeArmed = windowState() != ui::WindowState::Minimized;
         show();
         setWindowState(ui::WindowState::Normal);
-        if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
+        if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
         bringToTop();
     }
+}
+
+void frmPpal::picSysTray_MouseMove(std::int32_t message) {
+    TrayMouseState.LastMessage = message;
+    if (TrayMouseState.Busy) return;
+    TrayMouseState.Busy = true;
+    if (message == static_cast<std::int32_t>(ui::mouse::kLeftButtonDown)) {
+        mnuSTMostrarPpal_Click();
+    } else if (message == static_cast<std::int32_t>(ui::mouse::kRightButtonDown)) {
+        popupMenu(mnuTray);
+    }
+    TrayMouseState.Busy = false;
 }
 
 void frmPpal::Form_Unload() {
@@ -483,7 +501,7 @@ void frmPpal::Form_Unload() {
     if (about_ && about_->loaded()) about_->unload();
     modMensajes::UnregisterHotkeys(hWnd());
     engine_.Exit();
-    if (settings::OT != 0) modSysTray::RemoveTrayIcon(*this);
+    if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
     mirror();
     // Last, with every window back: a list that cannot be written is said, not lost silently.
     if (modProcsKVR::ProcessHideListEdited && !modProcsKVR::SaveProcessHideList()) {

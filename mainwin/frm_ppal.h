@@ -38,6 +38,13 @@ public:
     engine::HideEngine& engine() { return engine_; }
 
     bool ResizeArmed = false;
+    // The notification-area icon's mouse messages: the last one, and whether one is being
+    // handled (the tray menu's own loop delivers more meanwhile).
+    struct TrayMouse {
+        bool Busy = false;
+        std::int32_t LastMessage = 0;
+    };
+    TrayMouse TrayMouseState;
 
     // Controls, in design order.
     ui::ListView lsvVentanas;
@@ -96,6 +103,9 @@ public:
     void cmdCerrar_Click() { mnuSalir_Click(); }
     void mnuSTSalir_Click() { mnuSalir_Click(); }
     void mnuSTMostrarPpal_Click();
+    // A mouse message of the notification-area icon: a left click shows or hides the window,
+    // a right click opens the tray menu.
+    void picSysTray_MouseMove(std::int32_t message);
     // Opens the help file of the current language.
     void ShowHelp();
     void mmnuLenguasDisponibles_Click(std::size_t index);

@@ -4,17 +4,56 @@
 #include <string>
 
 #include "engine/hide_engine.h"
+#include "platform/shell.h"
+#include "ui/controls.h"
 
 namespace kvr {
 class frmPpal;
-}
+class frmSysTray;
+}  // namespace kvr
 
 namespace kvr::modSysTray {
 
-void AddTrayIcon(frmPpal& window, const std::string& tip);
-void RemoveTrayIcon(frmPpal& window);
+// The name under which the shell broadcasts that a new taskbar is up (Explorer restarted).
+inline constexpr char kTaskbarCreated[] = "TaskbarCreated";
+// Characters the tip field holds besides its NUL.
+inline constexpr std::size_t kTipCharacters = 63;
+
+// Adds the icon with window's 16-pixel picture (picIcon16), whose mouse messages go to
+// receiver, with tip as its tip. An icon that is already there takes the new picture and tip.
+void AddTrayIcon(frmPpal& window, const ui::PictureBox& receiver, const std::string& tip);
+// Deletes the icon whose messages go to receiver.
+void RemoveTrayIcon(platform::Hwnd receiver);
+// The shell is new and has none of the icons it had: the icon, if the program shows one, is
+// added again.
+void TaskbarCreated();
+
+// The taskbar, its notification window and the clock, as MeasureTray found them.
+struct TrayGeometry {
+    platform::Hwnd tray = 0;
+    platform::Hwnd notify = 0;
+    platform::Hwnd clock = 0;
+    platform::WindowRect trayRect;    // screen
+    platform::WindowRect notifyRect;  // screen
+    platform::WindowRect clockRect;   // screen
+    // Where the notification window and the clock sit in their parents' client areas.
+    int notifyX = 0, notifyY = 0;
+    int clockX = 0, clockY = 0;
+    bool complete() const { return tray != 0 && notify != 0 && clock != 0; }
+};
+// Finds and measures the three windows; what is missing stays 0.
+TrayGeometry MeasureTray();
+// Shrinks the notification window to the clock's size and covers it with the tray window.
+// Does nothing while the area is hidden, or when a window of the three is missing.
 void HideTrayArea();
+// Puts the notification window back where the last hide found it. Without an earlier hide,
+// or when that hide found nothing to act on, it does nothing.
 void RestoreTrayArea();
+// The tray window while the area is hidden, else nullptr.
+frmSysTray* TrayWindow();
+
+// Forgets the icon and the measurements, as a fresh start has them.
+void resetForTests();
 
 // The notification area as the hiding engine reaches it.
 class ShellTrayArea final : public engine::TrayArea {

@@ -86,7 +86,8 @@ public:
 
     // The small icon of the window's class (GetClassLongPtr with GCLP_HICONSM) drawn at
     // size x size: 32-bit BGRA pixels, straight alpha, top row first. Empty when the class has
-    // no small icon or the handle is no window.
+    // no small icon or the handle is no window. Where the system does not give another
+    // process's class icon (Wine), the small icon of the window's program stands for it.
     virtual std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) = 0;
 };
 

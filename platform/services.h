@@ -6,6 +6,7 @@
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace kvr::platform {
@@ -17,6 +18,7 @@ struct Services {
     FileSystem* files = nullptr;
     Desktop* desktop = nullptr;
     Mixer* mixer = nullptr;
+    Shell* shell = nullptr;
 };
 
 void install(const Services& services);
@@ -28,5 +30,8 @@ inline System& system() { return *installed().system; }
 inline FileSystem& files() { return *installed().files; }
 inline Desktop& desktop() { return *installed().desktop; }
 inline Mixer& mixer() { return *installed().mixer; }
+inline Shell& shell() {
+    return *installed().shell;
+}
 
 }  // namespace kvr::platform

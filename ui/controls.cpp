@@ -132,6 +132,13 @@ void PictureControl::setPicture(Picture picture) {
     notify(Change::Image);
 }
 
+void PictureBox::trayMessage(std::uint32_t mouseMessage) {
+    if (!onTrayMessage) return;
+    // A copy: the handler may unload the form.
+    auto handler = onTrayMessage;
+    handler(mouseMessage);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 Timer::Timer(Form& form, std::string name, int intervalMs, bool enabled)

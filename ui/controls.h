@@ -165,12 +165,25 @@ private:
     Picture picture_;
 };
 
+// Mouse messages, as the notification area reports them for its icons.
+namespace mouse {
+inline constexpr std::uint32_t kLeftButtonDown = 0x0201;   // WM_LBUTTONDOWN
+inline constexpr std::uint32_t kRightButtonDown = 0x0204;  // WM_RBUTTONDOWN
+}  // namespace mouse
+
 class PictureBox : public PictureControl {
 public:
     PictureBox(Form& form, std::string name, Rect rect = {})
         : PictureControl(form, Kind::PictureBox, std::move(name), rect) {
         realize();
     }
+    // The callback message of a notification-area icon whose window is this picture box
+    // (Shell_NotifyIcon's uCallbackMessage): a message of the application's own range.
+    static constexpr std::uint32_t kTrayCallbackMessage = 0x8000 + 0x10;  // WM_APP + 0x10
+    // The icon's mouse message, taken from the callback's own argument.
+    std::function<void(std::uint32_t mouseMessage)> onTrayMessage;
+    // Called by the backend when the callback arrives; tests call it as the shell would.
+    void trayMessage(std::uint32_t mouseMessage);
 };
 
 class Image : public PictureControl {

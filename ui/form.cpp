@@ -91,6 +91,12 @@ void Control::setFont(Font font) {
     notify(Change::Font);
 }
 
+Hwnd Control::hWnd() const {
+    if (peer_)
+        if (const Hwnd h = peer_->windowHandle()) return h;
+    return testHandle_;
+}
+
 void Control::click() {
     if (enabled_) raiseClick();
 }
@@ -221,6 +227,10 @@ void Form::popupMenu(MenuItem& menu) {
     if (peer_) peer_->popupMenu(menu);
 }
 
+void Form::refresh() {
+    if (peer_) peer_->refresh();
+}
+
 bool Form::unload(UnloadMode mode) {
     if (!loaded_ || unloading_) return true;
     unloading_ = true;
@@ -257,6 +267,15 @@ void Form::userResized(Rect rect, WindowState state) {
 
 void Form::userMoved(Rect rect) {
     if (!tearingDown_) rect_ = rect;
+}
+
+void Form::registeredMessage(const std::string& name) {
+    if (tearingDown_) return;
+    const auto it = onRegisteredMessage.find(name);
+    if (it == onRegisteredMessage.end() || !it->second) return;
+    // A copy: the handler may unload the form.
+    auto handler = it->second;
+    handler();
 }
 
 }  // namespace kvr::ui

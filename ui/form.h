@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -91,6 +92,8 @@ class ControlPeer {
 public:
     virtual ~ControlPeer() = default;
     virtual void changed(Control& control, Change what) = 0;
+    // The real control's window; 0 for a control that has none.
+    virtual Hwnd windowHandle() const { return 0; }
 };
 
 class FormPeer {
@@ -103,6 +106,8 @@ public:
     virtual void bringToTop() = 0;
     // Shows the children of menu at the mouse pointer and runs the chosen item's click.
     virtual void popupMenu(MenuItem& menu) {}
+    // Paints the window and every window inside it now.
+    virtual void refresh() {}
     // Processes messages until the window is hidden or gone; owner is disabled meanwhile.
     virtual void runModal(Form* owner) {}
 };
@@ -165,6 +170,10 @@ public:
     // and an option button selects itself, which raises the click through their value.
     virtual void click();
 
+    // The real control's window; without one, the handle a test gave, else 0.
+    Hwnd hWnd() const;
+    void setTestHandle(Hwnd handle) { testHandle_ = handle; }
+
     ControlPeer* peer() const { return peer_.get(); }
     void attach(std::unique_ptr<ControlPeer> peer) { peer_ = std::move(peer); }
     void detach() { peer_.reset(); }
@@ -189,6 +198,7 @@ private:
     bool visible_ = true;
     Rect rect_;
     Font font_;
+    Hwnd testHandle_ = 0;
     std::unique_ptr<ControlPeer> peer_;
 };
 
@@ -255,6 +265,8 @@ public:
     bool unload(UnloadMode mode = UnloadMode::Code);
     // Shows menu's children as a popup menu at the mouse pointer (PopupMenu).
     void popupMenu(MenuItem& menu);
+    // Paints the window and the windows inside it, other programs' too, before returning.
+    void refresh();
 
     // 0 until loaded with a backend; tests may give one to stand for the window.
     Hwnd hWnd() const;
@@ -265,6 +277,13 @@ public:
     // Called by the backend when the user or the system acts on the window.
     void userResized(Rect rect, WindowState state);
     void userMoved(Rect rect);
+
+    // Handlers of the messages that programs broadcast under a registered name
+    // (RegisterWindowMessage), such as the shell's "TaskbarCreated". Read when the window is
+    // created.
+    std::map<std::string, std::function<void()>> onRegisteredMessage;
+    // Called by the backend when such a message arrives; tests call it as the system would.
+    void registeredMessage(const std::string& name);
 
 protected:
     virtual void Form_Load() {}

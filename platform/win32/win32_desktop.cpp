@@ -1,7 +1,8 @@
 #include "platform/win32/win32_desktop.h"
 
 #include <windows.h>
-// Needs the types windows.h declares.
+// Need the types windows.h declares.
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -61,15 +62,37 @@ bool drawOn(HICON icon, int size, std::uint32_t background, std::vector<std::uin
     return drawn;
 }
 
+// The small icon of the program a window belongs to, as its executable holds it; null for none.
+// The caller destroys it.
+HICON programSmallIcon(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return nullptr;
+    wchar_t path[MAX_PATH + 1] = {};
+    DWORD length = MAX_PATH;
+    const BOOL found = QueryFullProcessImageNameW(process, 0, path, &length);
+    CloseHandle(process);
+    HICON small = nullptr;
+    if (found) ExtractIconExW(path, 0, nullptr, &small, 1);
+    return small;
+}
+
 }  // namespace
 
 std::vector<std::uint32_t> Win32Desktop::classSmallIcon(Hwnd h, int size) {
     if (size <= 0 || !IsWindow(toHwnd(h))) return {};
+    SetLastError(ERROR_SUCCESS);
     auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(toHwnd(h), GCLP_HICONSM));
+    // Wine answers only for the classes of the asking process, and cannot draw another
+    // process's icons: there the window's program gives the picture instead.
+    HICON own = nullptr;
+    if (!icon && GetLastError() != ERROR_SUCCESS) icon = own = programSmallIcon(toHwnd(h));
     if (!icon) return {};
     std::vector<std::uint32_t> black, white;
-    if (!drawOn(icon, size, 0xFF000000u, black) || !drawOn(icon, size, 0xFFFFFFFFu, white))
-        return {};
+    bool drawn = drawOn(icon, size, 0xFF000000u, black) && drawOn(icon, size, 0xFFFFFFFFu, white);
+    if (own) DestroyIcon(own);
+    if (!drawn) return {};
     std::vector<std::uint32_t> out(black.size());
     for (std::size_t i = 0; i < out.size(); ++i) {
         std::uint32_t pixel = 0;

@@ -13,6 +13,7 @@
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/system.h"
 
 namespace kvr::contract {
@@ -48,6 +49,25 @@ struct DesktopEnv {
 // The desktop port and an arranger for it. The real desktop is shared with whatever else runs:
 // tests look only at their own windows.
 DesktopEnv makeDesktop();
+
+// Windows of this test for the shell port to find, measure and move.
+class ShellArranger {
+public:
+    virtual ~ShellArranger() = default;
+    // A hidden window without a frame: top-level at screen (x, y), or, with a parent, a child
+    // at (x, y) of the parent's client area. bordered gives it a one-pixel border. 0 on failure.
+    virtual platform::Hwnd create(const std::string& className, platform::Hwnd parent, int x, int y,
+                                  int width, int height, bool bordered = false) = 0;
+};
+
+struct ShellEnv {
+    std::unique_ptr<platform::Shell> shell;
+    std::unique_ptr<ShellArranger> arranger;  // destroyed first: it may still need the shell
+};
+
+// The shell port and an arranger for it. The real shell is shared: tests look only at their
+// own windows and icons.
+ShellEnv makeShell();
 
 // The message-queue port of this thread and a window of ours to register hotkeys on. Whatever
 // is still queued goes when the environment does.

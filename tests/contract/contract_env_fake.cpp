@@ -2,6 +2,7 @@
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "tests/contract/contract_env.h"
 
@@ -51,6 +52,33 @@ DesktopEnv makeDesktop() {
     desktop->create("Progman", "Program Manager", shell);
     auto arranger = std::make_unique<FakeArranger>(*desktop);
     return {std::move(desktop), std::move(arranger)};
+}
+
+namespace {
+
+class FakeShellArranger : public ShellArranger {
+public:
+    explicit FakeShellArranger(platform::FakeShell& shell) : shell_(shell) {}
+    platform::Hwnd create(const std::string& className, platform::Hwnd parent, int x, int y,
+                          int width, int height, bool bordered) override {
+        if (parent != 0 && !shell_.exists(parent)) return 0;
+        // Client coordinates of the parent to the screen's, as CreateWindow places a child.
+        int left = x, top = y;
+        shell_.mapWindowPoints(parent, 0, left, top);
+        return shell_.create(className, parent, {left, top, left + width, top + height},
+                             bordered ? 1 : 0);
+    }
+
+private:
+    platform::FakeShell& shell_;
+};
+
+}  // namespace
+
+ShellEnv makeShell() {
+    auto shell = std::make_unique<platform::FakeShell>();
+    auto arranger = std::make_unique<FakeShellArranger>(*shell);
+    return {std::move(shell), std::move(arranger)};
 }
 
 namespace {

@@ -9,6 +9,7 @@
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
 #include "tests/contract/contract_env.h"
 
@@ -86,6 +87,46 @@ class Win32Arranger : public WindowArranger {
 
 DesktopEnv makeDesktop() {
     return {std::make_unique<platform::Win32Desktop>(), std::make_unique<Win32Arranger>()};
+}
+
+namespace {
+
+class Win32ShellArranger : public ShellArranger {
+public:
+    ~Win32ShellArranger() override {
+        for (auto it = created_.rbegin(); it != created_.rend(); ++it)
+            if (IsWindow(*it)) DestroyWindow(*it);
+        pump();
+    }
+
+    platform::Hwnd create(const std::string& className, platform::Hwnd parent, int x, int y,
+                          int width, int height, bool bordered) override {
+        const std::wstring wideClass = platform::win32::toWide(className);
+        if (registered_.insert(className).second) {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = wideClass.c_str();
+            RegisterClassExW(&wc);
+        }
+        const DWORD style = (parent != 0 ? WS_CHILD : WS_POPUP) | (bordered ? WS_BORDER : 0);
+        const HWND h = CreateWindowExW(0, wideClass.c_str(), L"", style, x, y, width, height,
+                                       toHwnd(parent), nullptr, GetModuleHandleW(nullptr), nullptr);
+        if (h != nullptr) created_.push_back(h);
+        pump();
+        return static_cast<platform::Hwnd>(reinterpret_cast<UINT_PTR>(h));
+    }
+
+private:
+    std::set<std::string> registered_;
+    std::vector<HWND> created_;
+};
+
+}  // namespace
+
+ShellEnv makeShell() {
+    return {std::make_unique<platform::Win32Shell>(), std::make_unique<Win32ShellArranger>()};
 }
 
 namespace {

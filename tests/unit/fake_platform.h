@@ -9,10 +9,12 @@
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
 #include "engine/snd_mixer.h"
+#include "mainwin/mod_sys_tray.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
 #include "settings/settings.h"
@@ -37,9 +39,10 @@ struct FakePlatform {
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
     platform::FakeMixer mixer;
+    platform::FakeShell shell;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files, &desktop, &mixer});
+        platform::install({&registry, &queue, &system, &files, &desktop, &mixer, &shell});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();
@@ -49,6 +52,7 @@ struct FakePlatform {
         modVentanas::resetForTests();
         modProcsKVR::resetForTests();
         SndMixer::resetForTests();
+        modSysTray::resetForTests();
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",
@@ -56,7 +60,11 @@ struct FakePlatform {
             files.put(lng(name), readShipped(name));
         }
     }
-    ~FakePlatform() { platform::install({}); }
+    ~FakePlatform() {
+        // The tray window of a hidden notification area goes while the ports are still there.
+        modSysTray::resetForTests();
+        platform::install({});
+    }
 
     std::string lng(const std::string& name) const { return system.folder + "\\Lng\\" + name; }
 };

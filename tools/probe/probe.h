@@ -62,6 +62,8 @@ HWND findWindow(const std::string& cls, const std::optional<std::string>& title 
 
 // ---- input ----
 bool moveMouseOver(HWND hwnd);  // to the centre of its window rectangle
+// Puts the pointer at the screen point and returns once the system reports it there.
+bool placeCursor(int x, int y);
 // Modifier as the product stores it (16 Shift, 17 Ctrl, 18 Alt, 0 none): modifier down,
 // key down, key up, modifier up.
 bool pressKey(int modifierVk, int vk);
@@ -106,6 +108,21 @@ std::vector<MenuItem> menuBarItems(HWND hwnd, std::string* error = nullptr);
 std::optional<UINT> findMenuCommand(HWND hwnd, const std::string& caption,
                                     std::string* error = nullptr);
 bool postMenuCommand(HWND hwnd, UINT id);
+
+// ---- the notification area ----
+struct TrayIcon {
+    HWND tooltip = nullptr;  // the shell's tool tip window that holds the icon's cell
+    RECT rect{};             // the icon's cell, in screen coordinates
+    std::string tip;
+};
+// The icons the taskbar shows now, read from their tool tips (the shell draws icons without
+// windows of their own); a deleted icon's tool tip, left with an empty cell, is not one. Empty
+// when there is no taskbar.
+std::vector<TrayIcon> trayIcons();
+// Waits (pumping) for an icon with exactly that tip.
+std::optional<TrayIcon> findTrayIcon(const std::string& tip, DWORD timeoutMs);
+// Moves the mouse to the screen point and clicks there with the left or right button.
+bool clickAt(int x, int y, bool right = false);
 
 // ---- the program ----
 inline constexpr const char* kMainClass = "KVR_frmPpal";

@@ -54,4 +54,35 @@ std::optional<std::vector<std::vector<std::string>>> listViewRows(HWND listView,
     return rows;
 }
 
+std::optional<std::vector<int>> listViewImages(HWND listView) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(listView, &pid);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return std::nullopt;
+    auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW),
+                                                     MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) {
+        CloseHandle(process);
+        return std::nullopt;
+    }
+    std::vector<int> images;
+    const int count = static_cast<int>(SendMessageW(listView, LVM_GETITEMCOUNT, 0, 0));
+    bool ok = true;
+    for (int row = 0; row < count && ok; ++row) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = row;
+        SIZE_T moved = 0;
+        ok = WriteProcessMemory(process, remote, &item, sizeof item, &moved) &&
+             SendMessageW(listView, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) &&
+             ReadProcessMemory(process, remote, &item, sizeof item, &moved);
+        images.push_back(item.iImage);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!ok) return std::nullopt;
+    return images;
+}
+
 }  // namespace probe

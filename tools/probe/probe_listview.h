@@ -14,5 +14,8 @@ HWND findListView(HWND parent);
 // Rows of the list view, each the texts of its first `columns` columns; nullopt when the
 // other process's memory could not be used.
 std::optional<std::vector<std::vector<std::string>>> listViewRows(HWND listView, int columns);
+// The small-icon index of every row (I_IMAGENONE for a row without one); nullopt when the other
+// process's memory could not be used.
+std::optional<std::vector<int>> listViewImages(HWND listView);
 
 }  // namespace probe

@@ -26,6 +26,8 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   settled [--pid PID] [--timeout MS]       wait until the program's main window answers
   rows HWND|CLASS [--columns N]            the rows of the window's list view
   mouse HWND                               move the pointer to the window's centre
+  tray                                     the notification area's icons: cell and tip
+  click X Y [--right]                      click the screen point
   press MODVK VK                           SendInput: modifier (0/16/17/18) + key
   press-burst COUNT KEYVK MODVK VK         one SendInput: COUNT presses of KEYVK, then
                                            modifier + key
@@ -250,6 +252,21 @@ int run(const Args& args) {
         POINT pt;
         GetCursorPos(&pt);
         out("x=" + std::to_string(pt.x) + " y=" + std::to_string(pt.y));
+        return 0;
+    }
+    if (cmd == "tray") {
+        for (const probe::TrayIcon& icon : probe::trayIcons()) {
+            out("left=" + std::to_string(icon.rect.left) + " top=" + std::to_string(icon.rect.top) +
+                " right=" + std::to_string(icon.rect.right) +
+                " bottom=" + std::to_string(icon.rect.bottom) + " tip=" + probe::quote(icon.tip));
+        }
+        return 0;
+    }
+    if (cmd == "click" && need(2)) {
+        const bool right = args.size() > 4 && args[4] == "--right";
+        if (!probe::clickAt(std::atoi(args[2].c_str()), std::atoi(args[3].c_str()), right))
+            return failWith("SendInput failed");
+        out("clicked=1");
         return 0;
     }
     if (cmd == "press" && need(2)) {

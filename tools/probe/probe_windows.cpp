@@ -177,23 +177,32 @@ HWND findWindow(const std::string& cls, const std::optional<std::string>& title,
 
 // ---- input ----
 
+bool placeCursor(int x, int y) {
+    // Wine answers GetCursorPos from its own record for 100 ms after a move and from the display
+    // after that; the display may not have taken the move yet, and a pointer motion still on its
+    // way can put it back. Set it until the display too reports it there: another program asking
+    // a moment later gets the same answer. Our own windows are answered meanwhile.
+    const DWORD start = GetTickCount();
+    DWORD setAt = 0;
+    bool set = false;
+    for (;;) {
+        POINT at{};
+        if (!GetCursorPos(&at) || at.x != x || at.y != y) {
+            if (GetTickCount() - start > 3000) return false;
+            if (!SetCursorPos(x, y)) return false;
+            setAt = GetTickCount();
+            set = true;
+        } else if (!set || GetTickCount() - setAt >= 150) {
+            return true;
+        }
+        pump(5);
+    }
+}
+
 bool moveMouseOver(HWND hwnd) {
     RECT rc{};
     if (!GetWindowRect(hwnd, &rc)) return false;
-    const POINT target{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-    // Wine answers GetCursorPos from its own record for 100 ms after a move and from the
-    // display after that, and the display may not have taken the move yet: another program
-    // reading the position then gets the old one. Ask again once the display answers, and
-    // move again until it reports the new position. Our own windows are answered meanwhile: one
-    // created under the pointer may still report the old place, which reads as a move back.
-    const DWORD start = GetTickCount();
-    do {
-        if (!SetCursorPos(target.x, target.y)) return false;
-        pump(120);
-        POINT now{};
-        if (GetCursorPos(&now) && now.x == target.x && now.y == target.y) return true;
-    } while (GetTickCount() - start < 3000);
-    return false;
+    return placeCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
 }
 
 bool pressKey(int modifierVk, int vk) {

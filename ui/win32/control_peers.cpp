@@ -202,9 +202,14 @@ public:
           picture_(control),
           instance_(owner.instance()) {
         showPicture();
+        // A picture box may be the window of a notification-area icon.
+        if (hwnd_ && control.kind() == Kind::PictureBox)
+            SetWindowSubclass(hwnd_, trayCallback, 1,
+                              reinterpret_cast<DWORD_PTR>(static_cast<PictureBox*>(&control)));
     }
 
     ~PicturePeer() override {
+        if (hwnd_) RemoveWindowSubclass(hwnd_, trayCallback, 1);
         if (hwnd_) DestroyWindow(hwnd_);
         hwnd_ = nullptr;
         if (bitmap_) DeleteObject(bitmap_);
@@ -222,6 +227,18 @@ public:
     }
 
 private:
+    // The icon's callback: lParam holds the mouse message. The handler may unload the form, and
+    // this window with it: nothing of it is touched afterwards.
+    static LRESULT CALLBACK trayCallback(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR control) {
+        if (message == PictureBox::kTrayCallbackMessage) {
+            reinterpret_cast<PictureBox*>(control)->trayMessage(LOWORD(lParam));
+            return 0;
+        }
+        if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, trayCallback, id);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+
     void showPicture() {
         if (!hwnd_) return;
         const Picture& picture = picture_.picture();

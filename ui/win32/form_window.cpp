@@ -133,6 +133,13 @@ FormWindow::FormWindow(Form& form, HINSTANCE instance, HICON icon)
                     r.top, r.width, r.height, nullptr, nullptr, instance, this);
     bar_ = CreateMenu();
     if (!hwnd_) return;
+    for (const auto& [name, handler] : form.onRegisteredMessage) {
+        const UINT message = RegisterWindowMessageW(toWide(name).c_str());
+        if (message == 0) continue;
+        registered_[message] = name;
+        // A program running with more rights than the shell still hears it.
+        ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
+    }
     // The design is at 96 dpi; the window takes its screen's scale before anything is laid out.
     dpi_ = dpiOf(hwnd_);
     SIZE outer{scale(r.width), scale(r.height)};
@@ -253,6 +260,13 @@ Peer* FormWindow::findPeer(Predicate matches) const {
 // into the form nothing below touches a member.
 LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     HWND hwnd = hwnd_;
+    if (message >= 0xC000) {
+        if (const auto it = registered_.find(message); it != registered_.end()) {
+            const std::string name = it->second;
+            form_.registeredMessage(name);
+            return 0;
+        }
+    }
     switch (message) {
         case WM_SYSCOMMAND:
             // The close box, the system menu's Close and Alt+F4 all come this way; a bare
@@ -536,6 +550,12 @@ void FormWindow::popupMenu(MenuItem& menu) {
     if (chosen == 0) return;
     if (Peer* item = findPeer([chosen](Peer& p) { return p.commandId() == chosen; }))
         item->command(0);
+}
+
+void FormWindow::refresh() {
+    if (hwnd_)
+        RedrawWindow(hwnd_, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 void FormWindow::runModal(Form* owner) {

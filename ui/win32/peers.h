@@ -10,6 +10,7 @@
 // clang-format on
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,10 @@
 namespace kvr::ui::win32 {
 
 using platform::win32::toWide;
+
+inline Hwnd toHwnd(HWND window) {
+    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(window));
+}
 
 class FormWindow;
 class MenuPeer;
@@ -56,6 +61,7 @@ public:
     std::unique_ptr<ControlPeer> createPeer(Control& control) override;
     void bringToTop() override;
     void popupMenu(MenuItem& menu) override;
+    void refresh() override;
     void runModal(Form* owner) override;
 
     Form& form() const { return form_; }
@@ -93,6 +99,8 @@ private:
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
     HMENU bar_ = nullptr;
+    // The registered messages the form handles, by number.
+    std::map<UINT, std::string> registered_;
     UINT nextId_ = 100;
     int dpi_ = 96;
     HWND modalOwner_ = nullptr;
@@ -145,6 +153,7 @@ public:
                DWORD exStyle);
     ~WindowPeer() override;
     HWND window() const override { return hwnd_; }
+    Hwnd windowHandle() const override { return toHwnd(hwnd_); }
     void changed(Control& control, Change what) override;
     void layout() override;
     void dpiChanged() override;
@@ -172,9 +181,5 @@ std::unique_ptr<Peer> createToolbarPeer(FormWindow& owner, Toolbar& bar);
 HFONT createFont(const Font& font, int dpi);
 // A top-down 32-bit DIB section; an image whose alpha is 0 everywhere comes out opaque.
 HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels);
-
-inline Hwnd toHwnd(HWND window) {
-    return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(window));
-}
 
 }  // namespace kvr::ui::win32

@@ -1,0 +1,111 @@
+// Times the real program's notification-area icon under Wine: from CreateProcess to the icon in
+// the taskbar (start hidden with the icon), from a left click on the icon to the main window
+// shown, and from the close box to the icon back. Prints figures; asserts nothing.
+// Usage: kvr_bench_tray [--runs N]
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "probe.h"
+
+namespace {
+
+double nowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+template <class Pred>
+bool pumpUntil(Pred pred, double timeoutMs) {
+    const double start = nowMs();
+    while (!pred()) {
+        if (nowMs() - start > timeoutMs) return false;
+        probe::pump();
+        Sleep(1);
+    }
+    return true;
+}
+
+bool iconThere(const std::string& tip) {
+    for (const auto& icon : probe::trayIcons())
+        if (icon.tip == tip) return true;
+    return false;
+}
+
+void report(const char* name, std::vector<double> ms) {
+    if (ms.empty()) return;
+    std::sort(ms.begin(), ms.end());
+    const std::size_t n = ms.size();
+    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
+    std::printf("%s runs=%zu min=%.1f median=%.1f max=%.1f\n", name, n, ms.front(), median,
+                ms.back());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 5;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+    const std::string lng = probe::exeDir() + "\\Lng";
+    const auto tip = probe::languageEntry(lng + "\\KVR_English.txt", "0020");
+    if (!tip) {
+        std::fprintf(stderr, "no English title in %s\n", lng.c_str());
+        return 1;
+    }
+    std::vector<double> toIcon, toWindow, toIconBack;
+    for (int run = 0; run < runs; ++run) {
+        probe::killProcessesNamed("kvr.exe");
+        probe::regDeleteTree("HKCU\\Software\\ORQ");
+        const std::string options = "HKCU\\Software\\ORQ\\KVR\\Options";
+        for (const auto& [name, value] :
+             {std::pair<const char*, const char*>{"OI", "1"}, {"OT", "1"}, {"OS", "0"}})
+            probe::regSetString(options, name, value);
+        const double start = nowMs();
+        std::string error;
+        auto kvr = probe::startProcess(probe::exeDir() + "\\kvr.exe", "", &error);
+        if (!kvr) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        if (!pumpUntil([&] { return iconThere(*tip); }, 30000)) {
+            std::fprintf(stderr, "no icon\n");
+            kvr->kill();
+            return 1;
+        }
+        toIcon.push_back(nowMs() - start);
+        HWND main = probe::findWindow(probe::kMainClass, std::nullopt, kvr->pid(), 5000);
+        probe::waitSettled(kvr->pid(), 5000);
+        for (int cycle = 0; cycle < 3 && main; ++cycle) {
+            const auto icon = probe::findTrayIcon(*tip, 5000);
+            if (!icon) break;
+            probe::pump(600);  // apart enough not to make a double click
+            const double clicked = nowMs();
+            probe::clickAt((icon->rect.left + icon->rect.right) / 2,
+                           (icon->rect.top + icon->rect.bottom) / 2);
+            if (!pumpUntil([&] { return probe::isVisible(main); }, 5000)) break;
+            toWindow.push_back(nowMs() - clicked);
+            const double closed = nowMs();
+            PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            if (!pumpUntil([&] { return iconThere(*tip); }, 5000)) break;
+            toIconBack.push_back(nowMs() - closed);
+        }
+        if (!probe::sendExitCommand(lng, 5000, &error) || !kvr->wait(15000)) kvr->kill();
+    }
+    probe::regDeleteTree("HKCU\\Software\\ORQ");
+    report("start_to_tray_icon_ms", toIcon);
+    report("icon_click_to_window_ms", toWindow);
+    report("close_box_to_icon_ms", toIconBack);
+    return 0;
+}
