@@ -9,6 +9,7 @@
 #include "mainwin/mod_sys_tray.h"
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "startup/mod_general.h"
@@ -36,7 +37,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32System system;
     kvr::platform::Win32FileSystem files;
     kvr::platform::Win32Desktop desktop;
-    kvr::platform::install({&registry, &queue, &system, &files, &desktop});
+    kvr::platform::Win32Keyboard keyboard;
+    kvr::platform::install({&registry, &queue, &system, &files, &desktop, &keyboard});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/desktop.h"
+#include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -15,6 +16,7 @@ struct Services {
     System* system = nullptr;
     FileSystem* files = nullptr;
     Desktop* desktop = nullptr;
+    Keyboard* keyboard = nullptr;
 };
 
 void install(const Services& services);
@@ -25,5 +27,6 @@ inline MessageQueue& queue() { return *installed().queue; }
 inline System& system() { return *installed().system; }
 inline FileSystem& files() { return *installed().files; }
 inline Desktop& desktop() { return *installed().desktop; }
+inline Keyboard& keyboard() { return *installed().keyboard; }
 
 }  // namespace kvr::platform

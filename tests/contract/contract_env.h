@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/registry.h"
 #include "platform/system.h"
@@ -87,5 +88,8 @@ public:
 };
 
 std::unique_ptr<FilesEnv> makeFilesEnv();
+
+// The keyboard port, as the program would make it at start-up.
+std::unique_ptr<platform::Keyboard> makeKeyboard();
 
 }  // namespace kvr::contract

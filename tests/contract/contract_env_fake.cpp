@@ -1,4 +1,5 @@
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
@@ -106,6 +107,10 @@ std::unique_ptr<platform::System> makeSystem() {
 
 std::unique_ptr<FilesEnv> makeFilesEnv() {
     return std::make_unique<FakeFilesEnv>();
+}
+
+std::unique_ptr<platform::Keyboard> makeKeyboard() {
+    return std::make_unique<platform::FakeKeyboard>();
 }
 
 }  // namespace kvr::contract

@@ -6,6 +6,7 @@
 
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 #include "tests/contract/contract_env.h"
@@ -283,6 +284,10 @@ std::unique_ptr<platform::System> makeSystem() {
 
 std::unique_ptr<FilesEnv> makeFilesEnv() {
     return std::make_unique<Win32FilesEnv>();
+}
+
+std::unique_ptr<platform::Keyboard> makeKeyboard() {
+    return std::make_unique<platform::Win32Keyboard>();
 }
 
 }  // namespace kvr::contract

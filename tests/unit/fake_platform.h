@@ -8,6 +8,7 @@
 #include "engine/hide_engine.h"
 #include "engine/mod_ventanas.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
@@ -33,9 +34,10 @@ struct FakePlatform {
     platform::FakeSystem system;
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
+    platform::FakeKeyboard keyboard;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files, &desktop});
+        platform::install({&registry, &queue, &system, &files, &desktop, &keyboard});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();
