@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/hide_engine.h"
+#include "prefs/frm_pref.h"
 #include "startup/mod_mensajes.h"
 #include "ui/controls.h"
 
@@ -95,6 +96,10 @@ public:
     void cmdCerrar_Click() { mnuSalir_Click(); }
     void mnuSTSalir_Click() { mnuSalir_Click(); }
     void mnuSTMostrarPpal_Click();
+    // Opens the preferences, modally; they come to the front when they are open already.
+    void mnuMostrarPref_Click();
+    // The preferences dialog of the last opening; null before the first.
+    frmPref* Preferences() { return prefs_.get(); }
     // Opens the help file of the current language.
     void ShowHelp();
     void mmnuLenguasDisponibles_Click(std::size_t index);
@@ -140,6 +145,7 @@ private:
     std::unordered_map<int, std::string> methodTexts_;
     bool popUpTickRunning_ = false;
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
+    std::unique_ptr<frmPref> prefs_;
 };
 
 }  // namespace kvr

@@ -79,11 +79,37 @@ WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* class
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(owner.nextId())),
                             owner.instance(), nullptr);
     applyFont(control.font());
+    if (hwnd_) SetWindowSubclass(hwnd_, watchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 WindowPeer::~WindowPeer() {
     if (hwnd_) DestroyWindow(hwnd_);
     if (font_) DeleteObject(font_);
+}
+
+// The form learns where the focus is from the control that receives it, whatever sent it there
+// (a click, the keyboard, the program).
+LRESULT CALLBACK WindowPeer::watchFocus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, watchFocus, id);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_SETFOCUS) {
+        auto* peer = reinterpret_cast<WindowPeer*>(self);
+        // What the focus events run may destroy this peer: nothing of it is touched after.
+        peer->owner_.form().userFocused(&peer->control_);
+    }
+    return result;
+}
+
+void WindowPeer::focus() {
+    if (hwnd_) SetFocus(hwnd_);
+}
+
+void WindowPeer::bringToFront() {
+    if (hwnd_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WindowPeer::applyFont(const Font& font) {
@@ -283,8 +309,13 @@ std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control) {
         case Kind::Label:
             return std::make_unique<LabelPeer>(owner, static_cast<Label&>(control));
         case Kind::CommandButton:
-            return std::make_unique<ButtonPeer>(owner, control, BS_PUSHBUTTON | WS_TABSTOP);
+            return std::make_unique<ButtonPeer>(
+                owner, control,
+                (static_cast<CommandButton&>(control).isDefault ? BS_DEFPUSHBUTTON
+                                                                : BS_PUSHBUTTON) |
+                    WS_TABSTOP);
         case Kind::Frame:
+            if (!static_cast<Frame&>(control).border) return createInputPeer(owner, control);
             return std::make_unique<ButtonPeer>(owner, control, BS_GROUPBOX);
         case Kind::PictureBox:
         case Kind::Image:
