@@ -10,12 +10,12 @@ namespace {
 
 // The dialog as designed at 96 dpi: the tabs above, their pages inside, the description and the
 // buttons below.
-constexpr ui::Size kClient{620, 456};
+constexpr ui::Size kClient{620, 444};
 constexpr ui::Rect kTabs{8, 8, 604, 366};
 constexpr ui::Rect kPage{16, 38, 588, 328};
-constexpr ui::Rect kDescription{8, 384, 428, 64};
-constexpr ui::Rect kOk{448, 386, 78, 26};
-constexpr ui::Rect kCancel{534, 386, 78, 26};
+constexpr ui::Rect kDescription{8, 382, 428, 56};
+constexpr ui::Rect kOk{448, 384, 78, 26};
+constexpr ui::Rect kCancel{534, 384, 78, 26};
 
 // A control array of captioned controls whose design-time texts are consecutive codes.
 template <class T>
