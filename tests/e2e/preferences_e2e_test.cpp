@@ -186,6 +186,14 @@ TEST_F(Preferences, CancelAfterChangesStoresNothing) {
     probe::clickAt(autostart->hwnd);
     ASSERT_TRUE(pumpUntil(
         [&] { return SendMessageW(autostart->hwnd, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, kActMs));
+    // The splash box by its underlined letter, Alt+S.
+    const auto splash = probe::visibleChildWithText(dialog, text("0135"));
+    ASSERT_TRUE(splash);
+    ASSERT_NE(text("0135").find("&s"), std::string::npos);
+    probe::pressKey(18, 'S');
+    EXPECT_TRUE(pumpUntil(
+        [&] { return SendMessageW(splash->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED; }, kActMs))
+        << "Alt+S did not tick the splash box";
 
     probe::pressKey(0, kVkEscape);  // Cancel
     ASSERT_TRUE(closed(dialog));
