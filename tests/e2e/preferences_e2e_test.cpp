@@ -139,6 +139,7 @@ protected:
 };
 
 TEST_F(Preferences, Slot2MovesFromShiftF11ToAltF11ByClicksAndKeys) {
+    ASSERT_TRUE(hotkeysFree({{18, kVkF11}}, 1000)) << "nothing holds Alt+F11 before";
     HWND dialog = openPreferences();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(probe::windowText(dialog), text("0100"));
@@ -164,6 +165,8 @@ TEST_F(Preferences, Slot2MovesFromShiftF11ToAltF11ByClicksAndKeys) {
     EXPECT_TRUE(hotkeysTaken(now, kvr)) << "Alt+F11 and the others held by kvr.exe";
     EXPECT_EQ(probe::regGetString(kOptionsKey, "S2"), "18");
     EXPECT_EQ(probe::regGetString(kOptionsKey, "T2"), "122");
+    ASSERT_TRUE(exitProgram(kvr));
+    EXPECT_TRUE(hotkeysFree({{18, kVkF11}}, 3000)) << "kvr.exe was what held Alt+F11";
 }
 
 TEST_F(Preferences, CancelAfterChangesStoresNothing) {
