@@ -13,9 +13,9 @@ namespace {
 constexpr ui::Size kClient{620, 444};
 constexpr ui::Rect kTabs{8, 8, 604, 366};
 constexpr ui::Rect kPage{16, 38, 588, 328};
-constexpr ui::Rect kDescription{8, 382, 428, 56};
-constexpr ui::Rect kOk{448, 384, 78, 26};
-constexpr ui::Rect kCancel{534, 384, 78, 26};
+constexpr ui::Rect kDescription{8, 382, 440, 56};
+constexpr ui::Rect kOk{456, 384, 74, 26};
+constexpr ui::Rect kCancel{536, 384, 76, 26};
 
 // A control array of captioned controls whose design-time texts are consecutive codes.
 template <class T>

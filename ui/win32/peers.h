@@ -187,6 +187,8 @@ std::unique_ptr<Peer> createInputPeer(FormWindow& owner, Control& control);
 
 // GDI helpers.
 HFONT createFont(const Font& font, int dpi);
+// What a label leaves free at its right edge, so that no glyph of a full line is cut off.
+int labelTextInset(int dpi);
 // A top-down 32-bit DIB section; an image whose alpha is 0 everywhere comes out opaque.
 HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels);
 
