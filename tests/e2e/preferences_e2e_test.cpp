@@ -276,8 +276,7 @@ TEST_F(Preferences, ACloseFromOutsideWhileTheDialogIsOpenEndsTheProgramCleanly) 
     HWND target = track(probe::createWindow("KvrE2ePrefsClose", "Hidden before the dialog"));
     MoveWindow(target, 20, 600, 300, 150, TRUE);
     probe::pump(200);
-    ASSERT_TRUE(probe::moveMouseOver(target));
-    probe::pump(100);
+    ASSERT_TRUE(probe::pointAt(target));
     ASSERT_TRUE(probe::pressKey(16, 120));
     ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(target); }, kActMs));
     HWND dialog = openPreferences();

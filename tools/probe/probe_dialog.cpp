@@ -52,23 +52,35 @@ std::optional<ChildInfo> visibleChildWithText(HWND parent, const std::string& te
     return std::nullopt;
 }
 
-bool clickAt(HWND hwnd) {
+bool pointAt(HWND hwnd) {
     RECT r{};
     if (!GetWindowRect(hwnd, &r)) return false;
-    // Every event carries the place: a click taken at the pointer's position can land where
-    // the pointer was before, while the server still catches up with a move.
-    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    const LONG x = MulDiv((r.left + r.right) / 2, 65535, width - 1);
-    const LONG y = MulDiv((r.top + r.bottom) / 2, 65535, height - 1);
-    INPUT events[3] = {};
-    const DWORD flags[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
-    for (int i = 0; i < 3; ++i) {
-        events[i].type = INPUT_MOUSE;
-        events[i].mi.dx = x;
-        events[i].mi.dy = y;
-        events[i].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags[i];
+    const POINT centre{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    // The server may still be catching up with an earlier move that would take the pointer
+    // back: it must stay where it was put for a while.
+    const DWORD start = GetTickCount();
+    for (int steady = 0; steady < 5;) {
+        if (GetTickCount() - start > 3000) return false;
+        POINT at{};
+        GetCursorPos(&at);
+        if (at.x == centre.x && at.y == centre.y) {
+            ++steady;
+        } else {
+            steady = 0;
+            SetCursorPos(centre.x, centre.y);
+        }
+        pump(20);
     }
-    return SendInput(3, events, sizeof(INPUT)) == 3;
+    return true;
+}
+
+bool clickAt(HWND hwnd) {
+    if (!pointAt(hwnd)) return false;
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, clicks, sizeof(INPUT)) == 2;
 }
 
 bool typeText(const std::string& utf8) {

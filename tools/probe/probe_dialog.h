@@ -26,7 +26,9 @@ std::vector<ChildInfo> visibleChildren(HWND parent, const std::string& className
 // The first visible descendant whose text is text, ignoring "&".
 std::optional<ChildInfo> visibleChildWithText(HWND parent, const std::string& text);
 
-// A left click at the centre of the window, by moving the mouse there.
+// Puts the pointer at the centre of the window and waits until it stays there.
+bool pointAt(HWND hwnd);
+// A left click at the centre of the window, the pointer put there first.
 bool clickAt(HWND hwnd);
 // Types the characters as keyboard input (each as its Unicode character).
 bool typeText(const std::string& utf8);
