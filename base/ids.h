@@ -65,6 +65,7 @@ inline constexpr int kProductPage = 19;
 inline constexpr int kFaqPage = 20;
 inline constexpr int kOtherProductsPage = 21;
 inline constexpr int kHideListNotSaved = 30;  // at exit: the edited program list was not saved
+inline constexpr int kHotkeysRefused = 25;  // after OK: the slots whose combination was refused
 }  // namespace msg
 
 // Entries of the scrambled string store.

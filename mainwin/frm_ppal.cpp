@@ -287,6 +287,8 @@ void frmPpal::wireEvents() {
         {&mnuWebFaq, [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kFaqPage)[0]); }},
         {&mnu_OtrosProductos,
          [this] { OpenWebPage(modTraducir::GetMessage(ids::msg::kOtherProductsPage)[0]); }},
+        {&mnuMostrarPref, [this] { mnuMostrarPref_Click(); }},
+        {&mnuSTMostrarPref, [this] { mnuMostrarPref_Click(); }},
     };
     for (const auto& [item, handler] : commands) item->onClick = handler;
     cmdCerrar.onClick = [this] { cmdCerrar_Click(); };
@@ -445,6 +447,13 @@ void frmPpal::Form_Load() {
 }
 
 bool frmPpal::Form_QueryUnload(ui::UnloadMode mode) {
+    if (prefs_ && prefs_->loaded()) {
+        // The preferences are modal over this window: its own close waits for them, while a
+        // close from outside or the exit closes them first, as Cancel does, and then the
+        // program, so that nothing is left running on a window that is gone.
+        if (mode == ui::UnloadMode::ControlMenu) return true;
+        prefs_->unload(mode);
+    }
     if (mode != ui::UnloadMode::ControlMenu) return false;
     setWindowState(ui::WindowState::Minimized);
     ResizeArmed = true;
@@ -556,18 +565,28 @@ bool frmPpal::OpenWebPage(const std::string& address) {
     return platform::system().openDocument(0, address);
 }
 
-// "Preferencias" waits for the preferences dialog.
 void frmPpal::tlbPpal_ButtonClick(const ui::ToolButton& button) {
     const std::string& key = button.key;
     if (key == "MostrarTitulo") apply(engine_.ShowByTitle());
     if (key == "MostrarSeleccion") mnuMostrarSeleccion_Click();
     if (key == "MostrarTodas") apply(engine_.ShowAll());
+    if (key == "Preferencias") mnuMostrarPref_Click();
     if (key == "Cascada") modVentanas::CascadeAll(0);
     if (key == "MosaicoV") modVentanas::TileAll(platform::mditile::kVertical);
     if (key == "MosaicoH") modVentanas::TileAll(platform::mditile::kHorizontal);
     if (key == "Ayuda") ShowHelp();
     if (key == "STray") Form_QueryUnload(ui::UnloadMode::ControlMenu);
     if (key == "Salir") mnuSalir_Click();
+}
+
+void frmPpal::mnuMostrarPref_Click() {
+    if (prefs_ && prefs_->loaded()) {
+        prefs_->bringToTop();
+        return;
+    }
+    // Each opening starts from the dialog's design and the settings in memory.
+    prefs_ = std::make_unique<frmPref>(*this, [this] { OcultarXTitulo(); });
+    prefs_->showModal(this);
 }
 
 void frmPpal::mnuSalir_Click() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/hide_engine.h"
+#include "prefs/frm_pref.h"
 #include "startup/mod_mensajes.h"
 #include "ui/controls.h"
 
@@ -106,6 +107,10 @@ public:
     // A mouse message of the notification-area icon: a left click shows or hides the window,
     // a right click opens the tray menu.
     void picSysTray_MouseMove(std::int32_t message);
+    // Opens the preferences, modally; they come to the front when they are open already.
+    void mnuMostrarPref_Click();
+    // The preferences dialog of the last opening; null before the first.
+    frmPref* Preferences() { return prefs_.get(); }
     // Opens the help file of the current language.
     void ShowHelp();
     void mmnuLenguasDisponibles_Click(std::size_t index);
@@ -160,6 +165,7 @@ private:
     bool popUpTickRunning_ = false;
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
     std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<frmPref> prefs_;
 };
 
 }  // namespace kvr

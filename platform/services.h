@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/desktop.h"
+#include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
 #include "platform/registry.h"
@@ -19,6 +20,7 @@ struct Services {
     Desktop* desktop = nullptr;
     Mixer* mixer = nullptr;
     Shell* shell = nullptr;
+    Keyboard* keyboard = nullptr;
 };
 
 void install(const Services& services);
@@ -33,5 +35,6 @@ inline Mixer& mixer() { return *installed().mixer; }
 inline Shell& shell() {
     return *installed().shell;
 }
+inline Keyboard& keyboard() { return *installed().keyboard; }
 
 }  // namespace kvr::platform

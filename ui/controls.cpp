@@ -75,6 +75,44 @@ void TextBox::setText(std::string text) {
     }
 }
 
+void TextBox::keyDown(int keyCode, int shift) {
+    if (!onKeyDown) return;
+    auto handler = onKeyDown;
+    handler(keyCode, shift);
+}
+
+int TextBox::keyPress(int keyAscii) {
+    if (!onKeyPress) return keyAscii;
+    auto handler = onKeyPress;
+    handler(keyAscii);
+    return keyAscii;
+}
+
+void TextBox::type(std::string_view characters) {
+    std::size_t at = 0;
+    while (at < characters.size()) {
+        const std::size_t start = at;
+        const char32_t c = text::next(characters, at);
+        const int left = keyPress(static_cast<int>(c));
+        if (left == 0) continue;
+        std::string typed = text_;
+        if (left == key::kBack) {
+            // The last character, not the last byte.
+            std::size_t end = 0, last = 0;
+            while (end < typed.size()) {
+                last = end;
+                text::next(typed, end);
+            }
+            typed.erase(last);
+        } else if (left == static_cast<int>(c)) {
+            typed.append(characters.substr(start, at - start));
+        } else if (left < 0x80) {
+            typed.push_back(static_cast<char>(left));
+        }
+        setText(std::move(typed));
+    }
+}
+
 void ComboBox::addItem(std::string item) {
     items_.push_back(std::move(item));
     notify(Change::Items);
@@ -91,6 +129,10 @@ void ComboBox::setListIndex(int index) {
     listIndex_ = index;
     notify(Change::Selection);
     raiseClick();
+}
+
+std::string ComboBox::text() const {
+    return listIndex_ >= 0 ? items_[static_cast<std::size_t>(listIndex_)] : std::string();
 }
 
 ImageList::~ImageList() {

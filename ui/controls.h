@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/form.h"
@@ -35,6 +36,10 @@ public:
         : Control(form, Kind::CommandButton, std::move(name), std::move(caption), rect) {
         realize();
     }
+    // Enter presses the default button and Escape the cancel button (Form::dialogKey). Read
+    // when the real control is created.
+    bool isDefault = false;
+    bool isCancel = false;
 };
 
 class Frame : public Control {
@@ -43,6 +48,9 @@ public:
         : Control(form, Kind::Frame, std::move(name), std::move(caption), rect) {
         realize();
     }
+    // Without a border the frame only holds its controls (a tab's page). Read when the real
+    // control is created.
+    bool border = true;
 };
 
 // Value is 0 (unchecked) or 1 (checked), as check boxes hold it. A change of value, in code
@@ -88,6 +96,20 @@ public:
     void setText(std::string text);
     std::function<void()> onChange;
 
+    // A key went down while the box had the focus: its virtual-key code and the modifier
+    // keys held (shiftmask). Keys the form keeps for itself (Form::dialogKey) never come here.
+    std::function<void(int keyCode, int shift)> onKeyDown;
+    // A character typed into the box; a handler that sets it to 0 keeps it out of the text.
+    std::function<void(int& keyAscii)> onKeyPress;
+    // Raise the key events as the user's keys do.
+    void keyDown(int keyCode, int shift = 0);
+    // The character that is left to go into the text, 0 when the handler swallowed it.
+    int keyPress(int keyAscii);
+    // Types into the box as the keyboard would without a real box (tests): every character
+    // goes through keyPress, and what is left goes into the text; a backspace (8) that is
+    // left takes the last character away.
+    void type(std::string_view characters);
+
 private:
     std::string text_;
 };
@@ -104,6 +126,8 @@ public:
     int listIndex() const { return listIndex_; }  // -1 = none
     // Out-of-range indexes are ignored; a change raises onClick.
     void setListIndex(int index);
+    // The selected item's text, "" when none is selected (a drop-down list's Text).
+    std::string text() const;
 
 private:
     std::vector<std::string> items_;

@@ -101,6 +101,27 @@ void Control::click() {
     if (enabled_) raiseClick();
 }
 
+void Control::setFocus() {
+    if (peer_)
+        peer_->focus();
+    else
+        form_.userFocused(this);
+}
+
+bool Control::hasFocus() const {
+    return form_.active_ == this;
+}
+
+void Control::bringToFront() {
+    if (peer_) peer_->bringToFront();
+}
+
+bool Control::reachable() const {
+    for (const Control* c = this; c; c = c->container)
+        if (!c->visible_ || !c->enabled_) return false;
+    return true;
+}
+
 void Control::raiseClick() {
     if (!onClick) return;
     // A copy: the handler may unload the form or destroy this control.
@@ -127,8 +148,16 @@ Form::~Form() {
     peer_.reset();
 }
 
+void Form::add(Control* control) {
+    int next = 0;
+    for (const Control* other : controls_) next = std::max(next, other->tabIndex + 1);
+    control->tabIndex = next;
+    controls_.push_back(control);
+}
+
 void Form::remove(Control* control) {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    if (active_ == control) active_ = nullptr;
 }
 
 void Form::notify(Change what) {
@@ -248,6 +277,7 @@ bool Form::unload(UnloadMode mode) {
     peer_.reset();
     visible_ = false;
     loaded_ = false;
+    active_ = nullptr;
     forget(this);
     unloading_ = false;
     tearingDown_ = false;
@@ -276,6 +306,251 @@ void Form::registeredMessage(const std::string& name) {
     // A copy: the handler may unload the form.
     auto handler = it->second;
     handler();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Focus and the keyboard
+
+namespace {
+
+bool takesFocus(Kind kind) {
+    switch (kind) {
+        case Kind::CommandButton:
+        case Kind::CheckBox:
+        case Kind::OptionButton:
+        case Kind::TextBox:
+        case Kind::ComboBox:
+        case Kind::ListView:
+        case Kind::TreeView:
+        case Kind::TabStrip:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool isOption(const Control* c) {
+    return c && c->kind() == Kind::OptionButton;
+}
+
+bool selected(const Control* c) {
+    return static_cast<const OptionButton*>(c)->value();
+}
+
+// The letter or digit a caption marks with "&" (upper case), 0 when none.
+int mnemonicOf(const std::string& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        const char c = caption[++i];
+        if (c == '&') continue;
+        if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+        if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
+        return 0;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void Form::userFocused(Control* control) {
+    // While the controls go, the focus wanders over those still there: no events for that.
+    if (control == active_ || tearingDown_) return;
+    Control* previous = active_;
+    active_ = control;
+    if (previous && previous->onLostFocus) {
+        auto handler = previous->onLostFocus;
+        handler();
+    }
+    // The handler may have sent the focus on already.
+    if (active_ != control || !control || !control->onGotFocus) return;
+    auto handler = control->onGotFocus;
+    handler();
+}
+
+std::vector<Control*> Form::tabOrder() const {
+    std::vector<Control*> order;
+    for (Control* c : controls_)
+        if (takesFocus(c->kind()) && c->tabStop && c->reachable()) order.push_back(c);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    // An option group is one stop: its selected button, or its first when none is selected.
+    std::vector<Control*> stops;
+    for (Control* c : order) {
+        if (!isOption(c)) {
+            stops.push_back(c);
+            continue;
+        }
+        Control* stop = nullptr;
+        for (Control* other : order) {
+            if (!isOption(other) || other->container != c->container) continue;
+            if (!stop) stop = other;
+            if (selected(other)) {
+                stop = other;
+                break;
+            }
+        }
+        if (stop == c) stops.push_back(c);
+    }
+    return stops;
+}
+
+void Form::setTabOrder(const std::vector<Control*>& order) {
+    std::vector<Control*> rest;
+    for (Control* c : controls_)
+        if (std::find(order.begin(), order.end(), c) == order.end()) rest.push_back(c);
+    std::stable_sort(rest.begin(), rest.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    int place = 0;
+    for (Control* c : order) c->tabIndex = place++;
+    for (Control* c : rest) c->tabIndex = place++;
+}
+
+bool Form::moveFocus(bool forward) {
+    const std::vector<Control*> order = tabOrder();
+    if (order.empty()) return false;
+    const auto at = std::find(order.begin(), order.end(), active_);
+    Control* next = nullptr;
+    if (at != order.end()) {
+        const auto i = static_cast<std::size_t>(at - order.begin());
+        next = order[(i + (forward ? 1 : order.size() - 1)) % order.size()];
+    } else if (active_) {
+        // From a control Tab does not stop at (the option buttons of a group that are not
+        // selected, a control taken out): the next stop after its place.
+        const int place = active_->tabIndex;
+        for (Control* c : order) {
+            if (forward && c->tabIndex > place) {
+                next = c;
+                break;
+            }
+            if (!forward && c->tabIndex < place) next = c;
+        }
+        if (!next) next = forward ? order.front() : order.back();
+    } else {
+        next = forward ? order.front() : order.back();
+    }
+    next->setFocus();
+    return true;
+}
+
+bool Form::switchTab(bool forward) {
+    for (Control* c : controls_) {
+        if (c->kind() != Kind::TabStrip || !c->reachable()) continue;
+        auto* strip = static_cast<TabStrip*>(c);
+        const int count = static_cast<int>(strip->tabs().size());
+        if (count == 0) return false;
+        strip->select((strip->selectedIndex() + (forward ? 1 : count - 1)) % count);
+        // A control of the page that went away must not keep the keys.
+        if (!active_ || !active_->reachable()) strip->setFocus();
+        return true;
+    }
+    return false;
+}
+
+bool Form::pressMnemonic(int keyCode) {
+    std::vector<Control*> order = controls_;
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Control* a, const Control* b) { return a->tabIndex < b->tabIndex; });
+    // The search starts after the focused control, as a repeated key goes on to the next
+    // control with the same letter.
+    const auto from = std::find(order.begin(), order.end(), active_);
+    const std::size_t start =
+        from == order.end() ? 0 : static_cast<std::size_t>(from - order.begin()) + 1;
+    for (std::size_t n = 0; n < order.size(); ++n) {
+        Control* c = order[(start + n) % order.size()];
+        if (c->kind() == Kind::MenuItem || !c->reachable() || mnemonicOf(c->caption()) != keyCode)
+            continue;
+        switch (c->kind()) {
+            case Kind::Label:
+            case Kind::Frame: {
+                // A label names the control that follows it.
+                for (Control* next : tabOrder()) {
+                    if (next->tabIndex > c->tabIndex) {
+                        next->setFocus();
+                        return true;
+                    }
+                }
+                return false;
+            }
+            case Kind::CommandButton:
+                c->click();
+                return true;
+            case Kind::CheckBox:
+            case Kind::OptionButton:
+                c->setFocus();
+                c->click();
+                return true;
+            default:
+                c->setFocus();
+                return true;
+        }
+    }
+    return false;
+}
+
+bool Form::dialogKey(int keyCode, int shift) {
+    const bool withShift = (shift & shiftmask::kShift) != 0;
+    const bool withCtrl = (shift & shiftmask::kCtrl) != 0;
+    const bool withAlt = (shift & shiftmask::kAlt) != 0;
+    if (withAlt) {
+        const bool letter =
+            (keyCode >= 'A' && keyCode <= 'Z') || (keyCode >= '0' && keyCode <= '9');
+        return letter && !withCtrl && pressMnemonic(keyCode);
+    }
+    switch (keyCode) {
+        case key::kTab:
+            return withCtrl ? switchTab(!withShift) : moveFocus(!withShift);
+        case key::kReturn: {
+            if (withCtrl) return false;
+            Control* button = nullptr;
+            if (active_ && active_->kind() == Kind::CommandButton && active_->reachable()) {
+                button = active_;
+            } else {
+                for (Control* c : controls_) {
+                    if (c->kind() == Kind::CommandButton && c->reachable() &&
+                        static_cast<CommandButton*>(c)->isDefault) {
+                        button = c;
+                        break;
+                    }
+                }
+            }
+            if (!button) return false;
+            button->click();
+            return true;
+        }
+        case key::kEscape:
+            if (withCtrl || withShift) return false;
+            for (Control* c : controls_) {
+                if (c->kind() == Kind::CommandButton && c->reachable() &&
+                    static_cast<CommandButton*>(c)->isCancel) {
+                    c->click();
+                    return true;
+                }
+            }
+            return false;
+        case key::kLeft:
+        case key::kUp:
+        case key::kRight:
+        case key::kDown: {
+            if (withCtrl || !isOption(active_)) return false;
+            std::vector<Control*> group;
+            for (Control* c : controls_)
+                if (isOption(c) && c->container == active_->container && c->reachable())
+                    group.push_back(c);
+            std::stable_sort(group.begin(), group.end(), [](const Control* a, const Control* b) {
+                return a->tabIndex < b->tabIndex;
+            });
+            const auto at = std::find(group.begin(), group.end(), active_);
+            if (at == group.end()) return false;
+            const bool forward = keyCode == key::kRight || keyCode == key::kDown;
+            const auto i = static_cast<std::size_t>(at - group.begin());
+            Control* next = group[(i + (forward ? 1 : group.size() - 1)) % group.size()];
+            next->setFocus();
+            next->click();
+            return true;
+        }
+        default:
+            return false;
+    }
 }
 
 }  // namespace kvr::ui

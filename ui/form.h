@@ -94,7 +94,30 @@ public:
     virtual void changed(Control& control, Change what) = 0;
     // The real control's window; 0 for a control that has none.
     virtual Hwnd windowHandle() const { return 0; }
+    // Gives the real control the keyboard focus; the backend reports it back (userFocused).
+    virtual void focus() {}
+    // Puts the real control in front of its siblings (ZOrder 0).
+    virtual void bringToFront() {}
 };
+
+// Keys a form keeps for itself in a dialog (virtual-key codes), and the state of the modifier
+// keys that comes with a key (the shift argument of key events).
+namespace key {
+inline constexpr int kBack = 0x08;
+inline constexpr int kTab = 0x09;
+inline constexpr int kReturn = 0x0D;
+inline constexpr int kEscape = 0x1B;
+inline constexpr int kSpace = 0x20;
+inline constexpr int kLeft = 0x25;
+inline constexpr int kUp = 0x26;
+inline constexpr int kRight = 0x27;
+inline constexpr int kDown = 0x28;
+}  // namespace key
+namespace shiftmask {
+inline constexpr int kShift = 1;
+inline constexpr int kCtrl = 2;
+inline constexpr int kAlt = 4;
+}  // namespace shiftmask
 
 class FormPeer {
 public:
@@ -164,11 +187,25 @@ public:
     int index = -1;
     // Read by a backend that lays the form out; only for controls placed on the form itself.
     unsigned anchors = anchor::kLeft | anchor::kTop;
+    // The place in the order Tab walks (lower first; equal places in design order); a new
+    // control takes the next place after the form's others. tabStop false leaves it out.
+    int tabIndex = 0;
+    bool tabStop = true;
 
     std::function<void()> onClick;
+    // The keyboard focus arrived or left for another control of the form.
+    std::function<void()> onGotFocus;
+    std::function<void()> onLostFocus;
     // Raises the click as a user would: only an enabled control responds. A check box toggles
     // and an option button selects itself, which raises the click through their value.
     virtual void click();
+    // Moves the keyboard focus here (SetFocus); the focus events follow.
+    void setFocus();
+    bool hasFocus() const;
+    // In front of the form's other controls (ZOrder 0).
+    void bringToFront();
+    // Visible and enabled, and so are the frames that hold it.
+    bool reachable() const;
 
     // The real control's window; without one, the handle a test gave, else 0.
     Hwnd hWnd() const;
@@ -277,6 +314,23 @@ public:
     // Called by the backend when the user or the system acts on the window.
     void userResized(Rect rect, WindowState state);
     void userMoved(Rect rect);
+    // The keyboard focus went to control (null: to none of the form's controls): LostFocus of
+    // the one that had it, then GotFocus of the new one.
+    void userFocused(Control* control);
+
+    // The control that has (or, while the window is inactive, last had) the keyboard focus.
+    Control* activeControl() const { return active_; }
+    // The controls Tab reaches now, in order: reachable controls that take the focus, and of
+    // each group of option buttons only the selected one (or the first, when none is).
+    std::vector<Control*> tabOrder() const;
+    // Gives the controls the places 0, 1, ... in this order; the others follow in theirs.
+    void setTabOrder(const std::vector<Control*>& order);
+    // A key pressed in the window, as a dialog treats it: Tab and Shift+Tab move the focus,
+    // Ctrl+Tab and Ctrl+Shift+Tab switch the tab strip's tabs, Enter presses the focused
+    // button or else the default one, Escape the cancel button, the arrows move among option
+    // buttons of a group and Alt with a letter or digit goes to the control whose caption marks
+    // it with "&". True when the key was used and must go no further.
+    bool dialogKey(int keyCode, int shift);
 
     // Handlers of the messages that programs broadcast under a registered name
     // (RegisterWindowMessage), such as the shell's "TaskbarCreated". Read when the window is
@@ -294,9 +348,12 @@ protected:
 
 private:
     friend class Control;
-    void add(Control* control) { controls_.push_back(control); }
+    void add(Control* control);
     void remove(Control* control);
     void notify(Change what);
+    bool moveFocus(bool forward);
+    bool switchTab(bool forward);
+    bool pressMnemonic(int keyCode);
 
     std::string name_;
     std::string caption_;
@@ -311,6 +368,7 @@ private:
     bool shownSinceLoad_ = false;
     WindowState shownState_ = WindowState::Normal;
     Hwnd testHandle_ = 0;
+    Control* active_ = nullptr;
     std::vector<Control*> controls_;
     std::unique_ptr<FormPeer> peer_;
 };

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
 #include "platform/registry.h"
@@ -115,5 +116,7 @@ std::unique_ptr<FilesEnv> makeFilesEnv();
 // The mixer port as the program wires it. The real one acts on this process's sound: cases put
 // back any volume they change.
 std::unique_ptr<platform::Mixer> makeMixer();
+// The keyboard port, as the program would make it at start-up.
+std::unique_ptr<platform::Keyboard> makeKeyboard();
 
 }  // namespace kvr::contract

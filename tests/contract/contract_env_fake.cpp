@@ -1,4 +1,5 @@
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
@@ -144,6 +145,10 @@ std::unique_ptr<FilesEnv> makeFilesEnv() {
 
 std::unique_ptr<platform::Mixer> makeMixer() {
     return std::make_unique<platform::FakeMixer>();
+}
+
+std::unique_ptr<platform::Keyboard> makeKeyboard() {
+    return std::make_unique<platform::FakeKeyboard>();
 }
 
 }  // namespace kvr::contract

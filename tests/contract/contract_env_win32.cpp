@@ -8,6 +8,7 @@
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_mixer.h"
+#include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
@@ -359,6 +360,10 @@ public:
 
 std::unique_ptr<platform::Mixer> makeMixer() {
     return std::make_unique<ProgramMixer>();
+}
+
+std::unique_ptr<platform::Keyboard> makeKeyboard() {
+    return std::make_unique<platform::Win32Keyboard>();
 }
 
 }  // namespace kvr::contract

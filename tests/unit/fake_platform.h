@@ -11,6 +11,7 @@
 #include "engine/snd_mixer.h"
 #include "mainwin/mod_sys_tray.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
 #include "platform/fake/fake_registry.h"
@@ -40,9 +41,11 @@ struct FakePlatform {
     platform::FakeDesktop desktop;
     platform::FakeMixer mixer;
     platform::FakeShell shell;
+    platform::FakeKeyboard keyboard;
 
     FakePlatform() {
-        platform::install({&registry, &queue, &system, &files, &desktop, &mixer, &shell});
+        platform::install(
+            {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();

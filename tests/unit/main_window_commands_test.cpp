@@ -107,8 +107,12 @@ TEST_F(MainWindowCommands, ToolbarButtonsRunTheirCommands) {
     main.tlbPpal.press("MosaicoH");
     EXPECT_EQ(fake.desktop.cascadeCalls.size(), 1u);
     EXPECT_EQ(fake.desktop.tileCalls, (std::vector<std::uint32_t>{0, 1}));
-    // Still waiting for their dialog and help: nothing happens, nothing breaks.
+    // The preferences open over the main window; Cancel puts them away.
     main.tlbPpal.press("Preferencias");
+    ASSERT_NE(main.Preferences(), nullptr);
+    EXPECT_TRUE(main.Preferences()->visible());
+    main.Preferences()->cmdCancelar.click();
+    EXPECT_FALSE(main.Preferences()->loaded());
     main.tlbPpal.press("Ayuda");
 
     main.tlbPpal.press("MostrarTodas");

@@ -10,6 +10,10 @@ namespace kvr::ui::win32 {
 // ---------------------------------------------------------------------------------------------
 // GDI
 
+int labelTextInset(int dpi) {
+    return MulDiv(3, dpi, 96);
+}
+
 HFONT createFont(const Font& font, int dpi) {
     LOGFONTW description{};
     description.lfHeight = -static_cast<LONG>(std::lround(font.points * dpi / 72.0));
@@ -80,11 +84,37 @@ WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* class
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(owner.nextId())),
                             owner.instance(), nullptr);
     applyFont(control.font());
+    if (hwnd_) SetWindowSubclass(hwnd_, watchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 WindowPeer::~WindowPeer() {
     if (hwnd_) DestroyWindow(hwnd_);
     if (font_) DeleteObject(font_);
+}
+
+// The form learns where the focus is from the control that receives it, whatever sent it there
+// (a click, the keyboard, the program).
+LRESULT CALLBACK WindowPeer::watchFocus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                        UINT_PTR id, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, watchFocus, id);
+        return DefSubclassProc(hwnd, message, wParam, lParam);
+    }
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    if (message == WM_SETFOCUS) {
+        auto* peer = reinterpret_cast<WindowPeer*>(self);
+        // What the focus events run may destroy this peer: nothing of it is touched after.
+        peer->owner_.form().userFocused(&peer->control_);
+    }
+    return result;
+}
+
+void WindowPeer::focus() {
+    if (hwnd_) SetFocus(hwnd_);
+}
+
+void WindowPeer::bringToFront() {
+    if (hwnd_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WindowPeer::applyFont(const Font& font) {
@@ -151,11 +181,28 @@ DWORD alignmentStyle(Alignment alignment) {
     return SS_LEFT;
 }
 
+UINT alignmentFormat(Alignment alignment) {
+    switch (alignment) {
+        case Alignment::Right:
+            return DT_RIGHT;
+        case Alignment::Center:
+            return DT_CENTER;
+        case Alignment::Left:
+            break;
+    }
+    return DT_LEFT;
+}
+
+// The label paints its own text, wrapped short of its right edge: Wine draws some glyphs a
+// pixel or two past their measured width, and a line that fills the label to the edge would
+// lose its last letters.
 class LabelPeer final : public WindowPeer {
 public:
     LabelPeer(FormWindow& owner, Label& label)
         : WindowPeer(owner, label, L"STATIC", SS_NOTIFY | alignmentStyle(label.alignment()), 0),
-          label_(label) {}
+          label_(label) {
+        if (hwnd_) SetWindowSubclass(hwnd_, paint, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
 
     void changed(Control& control, Change what) override {
         if (what == Change::Style) {
@@ -181,6 +228,32 @@ public:
     }
 
 private:
+    static LRESULT CALLBACK paint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                  UINT_PTR id, DWORD_PTR self) {
+        if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, paint, id);
+        if (message != WM_PAINT) return DefSubclassProc(hwnd, message, wParam, lParam);
+        auto* peer = reinterpret_cast<LabelPeer*>(self);
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        // The parent says how the label looks, as it does for the system's static control.
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(hwnd)));
+        RECT area{};
+        GetClientRect(hwnd, &area);
+        if (brush) FillRect(dc, &area, brush);
+        if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+        area.right -= labelTextInset(peer->owner_.dpi());
+        const std::wstring text = toWide(peer->label_.caption());
+        DrawTextW(dc, text.c_str(), -1, &area,
+                  DT_WORDBREAK | DT_EXPANDTABS | alignmentFormat(peer->label_.alignment()));
+        SelectObject(dc, old);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+
     Label& label_;
 };
 
@@ -301,8 +374,13 @@ std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control) {
         case Kind::Label:
             return std::make_unique<LabelPeer>(owner, static_cast<Label&>(control));
         case Kind::CommandButton:
-            return std::make_unique<ButtonPeer>(owner, control, BS_PUSHBUTTON | WS_TABSTOP);
+            return std::make_unique<ButtonPeer>(
+                owner, control,
+                (static_cast<CommandButton&>(control).isDefault ? BS_DEFPUSHBUTTON
+                                                                : BS_PUSHBUTTON) |
+                    WS_TABSTOP);
         case Kind::Frame:
+            if (!static_cast<Frame&>(control).border) return createInputPeer(owner, control);
             return std::make_unique<ButtonPeer>(owner, control, BS_GROUPBOX);
         case Kind::PictureBox:
         case Kind::Image:

@@ -314,6 +314,17 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_MOVE:
             if (form_.loaded() && !IsIconic(hwnd)) form_.userMoved(windowRect(hwnd));
             break;
+        case WM_ACTIVATE:
+            // Back to the control that had the focus when the window was left, as dialogs do.
+            if (LOWORD(wParam) != WA_INACTIVE && !HIWORD(wParam)) {
+                Control* active = form_.activeControl();
+                auto* peer = active ? dynamic_cast<Peer*>(active->peer()) : nullptr;
+                if (peer && peer->window() && active->reachable()) {
+                    SetFocus(peer->window());
+                    return 0;
+                }
+            }
+            break;
         case WM_COMMAND: {
             if (lParam == 0 && HIWORD(wParam) == 0) {
                 const UINT id = LOWORD(wParam);
@@ -333,7 +344,7 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
             HWND from = header->hwndFrom;
-            if (Peer* peer = findPeer([from](Peer& p) { return p.window() == from; })) {
+            if (Peer* peer = findPeer([from](Peer& p) { return p.owns(from); })) {
                 LRESULT result = 0;
                 if (peer->notify(*header, result)) return result;
             }
@@ -451,6 +462,12 @@ std::unique_ptr<ControlPeer> FormWindow::createPeer(Control& control) {
             return createListViewPeer(*this, static_cast<ListView&>(control));
         case Kind::Toolbar:
             return createToolbarPeer(*this, static_cast<Toolbar&>(control));
+        case Kind::CheckBox:
+        case Kind::OptionButton:
+        case Kind::TextBox:
+        case Kind::ComboBox:
+        case Kind::TabStrip:
+            return createInputPeer(*this, control);
         case Kind::Label:
         case Kind::CommandButton:
         case Kind::Frame:
@@ -570,6 +587,7 @@ void FormWindow::runModal(Form* owner) {
         EnableWindow(ownerWindow, FALSE);
         modalOwner_ = ownerWindow;
     }
+    focusFirstControl();
     MSG message;
     while (*alive && IsWindowVisible(self)) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -579,10 +597,36 @@ void FormWindow::runModal(Form* owner) {
             break;
         }
         if (got == -1) break;
+        // The dialog's own keys; what they run may end the dialog and this object with it.
+        if (dialogKey(message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
     if (*alive) releaseModalOwner();
+}
+
+void FormWindow::focusFirstControl() {
+    Control* first = form_.activeControl();
+    if (!first || !first->reachable()) {
+        const std::vector<Control*> order = form_.tabOrder();
+        first = order.empty() ? nullptr : order.front();
+    }
+    if (first) first->setFocus();
+}
+
+bool FormWindow::dialogKey(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    if (!hwnd_ || (message.hwnd != hwnd_ && !IsChild(hwnd_, message.hwnd))) return false;
+    HWND focus = GetFocus();
+    for (Control* control : form_.controls()) {
+        auto* peer = dynamic_cast<Peer*>(control->peer());
+        if (peer && peer->window() && (peer->window() == focus || IsChild(peer->window(), focus)))
+            if (peer->wantsKey(message.wParam)) return false;
+    }
+    const int shift = (GetKeyState(VK_SHIFT) < 0 ? shiftmask::kShift : 0) |
+                      (GetKeyState(VK_CONTROL) < 0 ? shiftmask::kCtrl : 0) |
+                      (GetKeyState(VK_MENU) < 0 ? shiftmask::kAlt : 0);
+    return form_.dialogKey(static_cast<int>(message.wParam), shift);
 }
 
 }  // namespace kvr::ui::win32

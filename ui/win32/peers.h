@@ -33,6 +33,12 @@ class MenuPeer;
 class Peer : public ControlPeer {
 public:
     virtual HWND window() const { return nullptr; }
+    // Whether a notification from this window is the control's: its own, or a window it made
+    // (a tab strip's tool tips).
+    virtual bool owns(HWND from) const { return from && from == window(); }
+    // A key the focused control needs for itself although the dialog keeps it (Enter and
+    // Escape in an open drop-down list).
+    virtual bool wantsKey(WPARAM virtualKey) const { return false; }
     virtual UINT commandId() const { return 0; }
     virtual UINT_PTR timerId() const { return 0; }
     // WM_COMMAND from the control's window (notification code).
@@ -94,6 +100,10 @@ private:
     Peer* findPeer(Predicate matches) const;
     void showAsState();
     void releaseModalOwner();
+    // A key for the dialog (Form::dialogKey) rather than for the focused control; true when
+    // it was used.
+    bool dialogKey(const MSG& message);
+    void focusFirstControl();
 
     Form& form_;
     HINSTANCE instance_;
@@ -157,6 +167,8 @@ public:
     void changed(Control& control, Change what) override;
     void layout() override;
     void dpiChanged() override;
+    void focus() override;
+    void bringToFront() override;
 
 protected:
     void applyFont(const Font& font);
@@ -168,6 +180,9 @@ protected:
     Control& control_;
 
 private:
+    static LRESULT CALLBACK watchFocus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR id, DWORD_PTR self);
+
     HFONT font_ = nullptr;
 };
 
@@ -176,9 +191,13 @@ std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control);
 std::unique_ptr<Peer> createListViewPeer(FormWindow& owner, ListView& list);
 std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer);
 std::unique_ptr<Peer> createToolbarPeer(FormWindow& owner, Toolbar& bar);
+// Check boxes, option buttons, text boxes, drop-down lists and tab strips.
+std::unique_ptr<Peer> createInputPeer(FormWindow& owner, Control& control);
 
 // GDI helpers.
 HFONT createFont(const Font& font, int dpi);
+// What a label leaves free at its right edge, so that no glyph of a full line is cut off.
+int labelTextInset(int dpi);
 // A top-down 32-bit DIB section; an image whose alpha is 0 everywhere comes out opaque.
 HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels);
 

@@ -1,0 +1,122 @@
+// The preferences dialog: the in-memory settings in five tabs, the twelve hotkeys, and OK that
+// stores them and puts them into effect at once.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/control_array.h"
+#include "ui/controls.h"
+
+namespace kvr {
+
+// The keyboard's name for a virtual-key code, as the hotkey editor shows it; keys the layout
+// does not name are shown by a name of their own.
+std::string KeyName(int virtualKey);
+// The modifier field's text for a stored modifier (16 "Shft", 17 "Ctrl", 18 "Alt"); "" for
+// anything else.
+std::string ModifierText(int storedModifier);
+// The stored modifier for a field's text; 0 for anything but the three texts.
+int ModifierCode(const std::string& text);
+
+class frmPref : public ui::Form {
+public:
+    // mainWindow: where the hotkeys are registered, and the dialog's owner. ocultarXTitulo:
+    // the main window's hide by title, which the hide-now button runs after storing.
+    frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo);
+
+    // Controls, in design order. fraOpciones(n) is the page of tab n (1 to 5).
+    ui::TabStrip tbsConfig;
+    ui::ControlArray<ui::Frame> fraOpciones;
+    // Tab 1: hiding by program.
+    ui::ControlArray<ui::Label> lblMKey;
+    ui::TreeView trvLstProc;
+    ui::CommandButton cmdAgregarProc;
+    ui::CommandButton cmdBorrarProc;
+    ui::ListView lsvOcultar;
+    // Tab 2: the hotkeys of slots 0 to 7.
+    ui::ControlArray<ui::Label> lblVentanas;
+    // Tab 3: hiding by title.
+    ui::ControlArray<ui::Label> lblTitulo;
+    ui::TextBox ntxtTitulo;
+    ui::ControlArray<ui::OptionButton> optCoincidencia;
+    ui::Frame fraBuscarEn;
+    ui::ControlArray<ui::OptionButton> optDonde;
+    ui::CheckBox chkSensible;
+    ui::CommandButton cmdOcultarAhora;
+    // Tab 4: sound.
+    ui::ControlArray<ui::Label> lblSonido;
+    ui::ControlArray<ui::CheckBox> chkEnmudecer;
+    ui::ControlArray<ui::OptionButton> optRestSonido;
+    ui::ControlArray<ui::CheckBox> chkRestSonido;
+    // Tab 5: the program.
+    ui::CheckBox chkSTray;
+    ui::CheckBox chkOcultarSTray;
+    ui::CheckBox chkSplash;
+    ui::CheckBox chkResidente;
+    ui::CheckBox chkInicioOculto;
+    ui::CheckBox chkAvisar;
+    ui::Label lblSTrayManual;
+    // The hotkey slots 0 to 11, each on its tab: modifier, "+", key.
+    ui::ControlArray<ui::TextBox> ntxtCombo;
+    ui::ControlArray<ui::Label> lblMas;
+    ui::ControlArray<ui::TextBox> ntxtTecla;
+    // The modifier list, laid over the modifier field that has the focus.
+    ui::ComboBox ncmbTecla;
+    // Below the tabs.
+    ui::Label nlblTabDescrip;
+    ui::CommandButton cmdAceptar;
+    ui::CommandButton cmdCancelar;
+
+    void tbsConfig_Click();
+    void chkEnmudecer_Click(int index);
+    void optRestSonido_Click(int index);
+    void optCoincidencia_Click(int index);
+    void cmdAceptar_Click();
+    void cmdCancelar_Click();
+    void cmdOcultarAhora_Click();
+    // The hotkey editor.
+    void ntxtTecla_KeyDown(int slot, int keyCode, int shift);
+    void ntxtTecla_KeyPress(int slot, int& keyAscii);
+    void ntxtCombo_GotFocus(int slot);
+    void ncmbTecla_LostFocus();
+
+    // The label that names a hotkey slot.
+    ui::Label& slotLabel(int slot);
+
+protected:
+    void Form_Load() override;
+
+private:
+    void wireEvents();
+    void arrangeTabs();
+    void arrangePrograms(ui::Frame& page);
+    void arrangeHotkeys(ui::Frame& page);
+    void arrangeTitles(ui::Frame& page);
+    void arrangeSound(ui::Frame& page);
+    void arrangeGeneral(ui::Frame& page);
+    // The row of a slot on its page: label, modifier field, "+", key field.
+    void arrangeSlot(int slot, ui::Frame& page, int top);
+    std::vector<ui::Control*> slotRow(int slot);
+
+    void loadSlot(int slot);
+    void loadTitles();
+    void loadSound();
+    void loadGeneral();
+    // Registers every slot anew; the slots the system refused.
+    std::vector<int> storeSlots();
+    void storeTitles();
+    void storeSound();
+    void storeGeneral();
+    // The modifier the list shows goes into its field, and the list goes away.
+    void closeModifierList();
+    void reportRefused(const std::vector<int>& slots);
+
+    ui::Form& mainWindow_;
+    std::function<void()> ocultarXTitulo_;
+    bool loading_ = false;
+    std::vector<std::string> tabDescriptions_;
+};
+
+}  // namespace kvr
