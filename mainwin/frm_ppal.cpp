@@ -300,6 +300,12 @@ void frmPpal::wireEvents() {
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
     tlbPpal.onButtonClick = [this](const ui::ToolButton& button) { tlbPpal_ButtonClick(button); };
+    // A hotkey pressed while a menu, a message box or a dialog of ours runs its own loop.
+    onHotkey = [this](int id) {
+        if (modMensajes::ExitRequested) return;
+        std::int32_t slotId = id;
+        RecibirMensajes(slotId);
+    };
     tmrPopUp.onTimer = [this] {
         // A tick that comes while one is still running would walk the same windows twice.
         if (popUpTickRunning_) return;

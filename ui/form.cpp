@@ -299,6 +299,13 @@ void Form::userMoved(Rect rect) {
     if (!tearingDown_) rect_ = rect;
 }
 
+void Form::hotkey(int id) {
+    if (tearingDown_ || !onHotkey) return;
+    // A copy: the handler may unload the form.
+    auto handler = onHotkey;
+    handler(id);
+}
+
 void Form::registeredMessage(const std::string& name) {
     if (tearingDown_) return;
     const auto it = onRegisteredMessage.find(name);

@@ -339,6 +339,13 @@ public:
     // Called by the backend when such a message arrives; tests call it as the system would.
     void registeredMessage(const std::string& name);
 
+    // A hotkey registered on this window that reached its window procedure: that happens only
+    // while a loop other than the program's own runs (a menu, a message box, a modal dialog),
+    // which would otherwise drop it.
+    std::function<void(int id)> onHotkey;
+    // Called by the backend when such a hotkey arrives; tests call it as the system would.
+    void hotkey(int id);
+
 protected:
     virtual void Form_Load() {}
     // Return true to cancel.

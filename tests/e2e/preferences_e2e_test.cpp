@@ -290,6 +290,31 @@ TEST_F(Preferences, ACloseFromOutsideWhileTheDialogIsOpenEndsTheProgramCleanly) 
     EXPECT_EQ(probe::regGetString(kOptionsKey, "S0"), "16") << "nothing stored";
 }
 
+// Someone walks in while the user is setting the program up: the keys still act.
+TEST_F(Preferences, HotkeysActWhileTheDialogIsOpen) {
+    HWND target = track(probe::createWindow("KvrE2ePrefsOpen", "Behind the dialog"));
+    MoveWindow(target, 20, 600, 300, 150, TRUE);
+    probe::pump(200);
+    HWND dialog = openPreferences();
+    ASSERT_NE(dialog, nullptr);
+
+    ASSERT_TRUE(probe::pointAt(target));
+    ASSERT_TRUE(probe::pressKey(16, 120));  // Shift+F9
+    EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(target); }, kActMs))
+        << "the hide under the mouse went unheard while the dialog was open";
+    ASSERT_TRUE(probe::pointAt(dialog));
+    ASSERT_TRUE(probe::pressKey(16, 120));
+    probe::pump(500);
+    EXPECT_TRUE(probe::isVisible(dialog)) << "the dialog hid itself";
+    ASSERT_TRUE(probe::pressKey(17, kVkF12));  // Ctrl+F12, show all
+    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(target); }, kActMs));
+
+    // The window shown again took the activation.
+    ASSERT_TRUE(probe::bringToFront(dialog, kActMs));
+    probe::pressKey(0, kVkEscape);
+    EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(dialog); }, kActMs));
+}
+
 // Pictures of the dialog for the eye: every tab in each language at 96 dpi.
 TEST_F(Preferences, EveryTabInEveryLanguage) {
     for (const std::string name : {"English", "Deutsch", "Espa\xC3\xB1ol"}) {

@@ -185,6 +185,18 @@ TEST_F(HideEngine, MainWindowIsProtectedFromTheTwoMouseHotkeysOnly) {
     EXPECT_FALSE(visible(mainWindow));
 }
 
+TEST_F(HideEngine, DialogsOverTheMainWindowAreProtectedFromTheMouseHotkeys) {
+    // Hotkeys act while the preferences or a message box is open; hiding that modal pop-up
+    // would end its loop as if it had been closed.
+    const Hwnd dialog = fake.desktop.create("KVR_frmPref", "KVR Preferences",
+                                            {.owner = mainWindow, .rect = {700, 700, 800, 800}});
+    fake.desktop.setCursor(710, 710);
+    press(Slot::HideUnderMouse);
+    press(Slot::HideClassUnderMouse);
+    EXPECT_TRUE(visible(dialog));
+    EXPECT_TRUE(engine.windows.empty());
+}
+
 TEST_F(HideEngine, ClassHotkeyHidesEveryWindowWhoseClassBeginsWithThePrefix) {
     const Hwnd a = window("Note", "a");
     const Hwnd b = window("NoteX", "b");

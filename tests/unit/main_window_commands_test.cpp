@@ -2,7 +2,9 @@
 // an empty list, the class icons of the entries and the order of things at exit.
 #include <gtest/gtest.h>
 
+#include "base/ids.h"
 #include "mainwin/frm_ppal.h"
+#include "startup/mod_mensajes.h"
 #include "tests/unit/fake_platform.h"
 
 namespace kvr {
@@ -192,6 +194,21 @@ TEST_F(MainWindowCommands, FakeClassIconsBelongToTheClassOfTheProcessAndScale) {
     EXPECT_TRUE(fake.desktop.classSmallIcon(a, 16).empty());
     fake.desktop.destroy(a);
     EXPECT_TRUE(fake.desktop.classSmallIcon(a, 16).empty());
+}
+
+TEST_F(MainWindowCommands, HotkeysReachingTheWindowProcedureActUntilTheExit) {
+    // What a menu, a message box or a dialog's own loop hands to the window procedure.
+    main.load();
+    x = 400;
+    const Hwnd h = fake.desktop.create("Notepad", "Memo", {.rect = {400, 400, 440, 440}});
+    fake.desktop.setCursor(405, 405);
+    main.hotkey(ids::hotkeyId(ids::Slot::HideUnderMouse));
+    EXPECT_FALSE(fake.desktop.isWindowVisible(h));
+    EXPECT_EQ(column(0), std::vector<std::string>{"Memo"});
+
+    modMensajes::ExitRequested = true;
+    main.hotkey(ids::hotkeyId(ids::Slot::ShowAll));
+    EXPECT_FALSE(fake.desktop.isWindowVisible(h)) << "acted after the exit began";
 }
 
 TEST_F(MainWindowCommands, ExitUnregistersTheHotkeysBeforeShowingTheListedWindows) {

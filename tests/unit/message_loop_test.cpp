@@ -67,8 +67,9 @@ TEST_F(MessageLoop, HotkeyArrivingWhileOurWindowTakesKeysReachesTheReceiverInQue
     EXPECT_TRUE(fake.queue.hotKeysDispatched().empty());
 }
 
-TEST_F(MessageLoop, HotkeysMetByAModalWindowsOwnLoopGoUnheard) {
-    // A message box or the preferences dialog drains the queue itself while it is open.
+TEST_F(MessageLoop, HotkeysMetByAModalWindowsOwnLoopGoToTheWindowProcedure) {
+    // A message box or the preferences dialog drains the queue itself while it is open; the
+    // main window's procedure, not this loop, acts on what it meets.
     fake.queue.post([&] {
         fake.queue.postHotKey(0xBFFF);
         platform::queue().dispatchPending();

@@ -277,6 +277,9 @@ LRESULT FormWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CLOSE:
             form_.unload(UnloadMode::TaskManager);
             return 0;
+        case WM_HOTKEY:
+            form_.hotkey(static_cast<int>(wParam));
+            return 0;
         case WM_HELP:
             // F1 anywhere in the window; controls pass it up to here.
             requestHelp(form_);
