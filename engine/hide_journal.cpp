@@ -181,14 +181,15 @@ Recovery HideJournal::recover() {
     std::unordered_set<Hwnd> handled;
     // The owners that are themselves again, visible now: their pop-ups may follow.
     std::unordered_set<Hwnd> ownersBack;
+    // Shown without waiting for each program to answer, so that a program that hangs cannot
+    // hold up the start, and without taking the focus from what the user is doing now.
     for (const JournalEntry& e : entries) {
         if (e.owner != 0 || !handled.insert(e.hwnd).second || !sameWindow(e)) continue;
         if (!desktop.isWindowVisible(e.hwnd)) {
-            // Without taking the focus from what the user is doing now.
-            desktop.showWindow(e.hwnd, platform::sw::kShowNa);
+            if (!desktop.showWindowAsync(e.hwnd, platform::sw::kShowNa)) continue;
             recovery.shown.push_back(e.hwnd);
         }
-        if (desktop.isWindowVisible(e.hwnd)) ownersBack.insert(e.hwnd);
+        ownersBack.insert(e.hwnd);
     }
     // Owned by that window still, maybe through a pop-up of its own.
     auto ownedBy = [&](Hwnd popup, Hwnd owner) {
@@ -203,8 +204,8 @@ Recovery HideJournal::recover() {
             !sameWindow(e) || !ownedBy(e.hwnd, e.owner) || desktop.isWindowVisible(e.hwnd)) {
             continue;
         }
-        desktop.showWindow(e.hwnd, platform::sw::kShowNa);
-        recovery.shown.push_back(e.hwnd);
+        if (desktop.showWindowAsync(e.hwnd, platform::sw::kShowNa))
+            recovery.shown.push_back(e.hwnd);
     }
     empty();
     return recovery;
