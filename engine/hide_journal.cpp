@@ -145,7 +145,6 @@ bool HideJournal::write(const std::vector<JournalEntry>& entries) {
         // again, and the next start leaves those alone.
         files.deleteFile(file);
         written_.clear();
-        ++writes_;
         return true;
     }
     if (!folderMade_) folderMade_ = files.createFolder(folder());
@@ -154,7 +153,6 @@ bool HideJournal::write(const std::vector<JournalEntry>& entries) {
     // any moment leaves the old journal or the new one, never a cut one.
     if (files.writeFile(temp, EncodeJournal(entries)) && files.moveFile(temp, file, true)) {
         written_ = entries;
-        ++writes_;
         return true;
     }
     files.deleteFile(temp);

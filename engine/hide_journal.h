@@ -74,10 +74,6 @@ public:
     // them.
     Recovery recover();
 
-    // What the file holds, as this run last wrote it.
-    const std::vector<JournalEntry>& written() const { return written_; }
-    std::size_t writes() const { return writes_; }
-
 private:
     bool write(const std::vector<JournalEntry>& entries);
 
@@ -89,7 +85,6 @@ private:
     std::vector<JournalEntry> written_;
     std::unordered_map<Hwnd, Identity> known_;
     bool folderMade_ = false;
-    std::size_t writes_ = 0;
 };
 
 }  // namespace kvr::engine
