@@ -32,6 +32,7 @@ struct BudgetDesktop {
 
     explicit BudgetDesktop(int windows) {
         platform::install({&registry, &queue, &system, &files, &desktop});
+        files.makeFolder(system.localAppData);  // where the journal of hidden windows goes
         settings::BxTT = "Budget";
         settings::BxTP = 1;
         settings::BxTS = 1;

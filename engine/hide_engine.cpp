@@ -1,5 +1,6 @@
 #include "engine/hide_engine.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "base/ids.h"
@@ -77,8 +78,12 @@ void HideEngine::restoreTrayArea() {
     TrayAreaHidden = false;
 }
 
+bool HideEngine::visibleNow(Hwnd h) {
+    return goingToHide_.count(h) == 0 && modVentanas::WindowIsVisible(h);
+}
+
 void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups) {
-    if (!modVentanas::WindowIsVisible(h)) return;
+    if (!visibleNow(h)) return;
     hideTrayAreaOnce();
     if (settings::SE & method) MuteSound();
 
@@ -90,16 +95,57 @@ void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const 
     // The walk was made before this command hid anything: a pop-up that has gone since (with
     // an entry of its own, in a hide of many windows) is not this window's to bring back.
     for (const Hwnd popup : popupsOf(h, popups)) {
-        if (modVentanas::WindowIsVisible(popup)) entry.popups.push_back(popup);
+        if (visibleNow(popup)) entry.popups.push_back(popup);
     }
     entry.icon = platform::desktop().classSmallIcon(h, kIconSize);
-    const std::vector<Hwnd> hideNow = entry.popups;
+    for (const Hwnd popup : entry.popups) {
+        toHide_.push_back(popup);
+        goingToHide_.insert(popup);
+    }
+    toHide_.push_back(h);
+    goingToHide_.insert(h);
     // Entered before anything is hidden: whatever happens next, the record can bring it back.
     windows.add(std::move(entry));
-
-    for (const Hwnd popup : hideNow) modVentanas::ShowHideWindow(popup, true);
-    modVentanas::ShowHideWindow(h, true);
     commands.general = true;
+}
+
+void HideEngine::finishHiding() {
+    if (toHide_.empty()) return;
+    // A process killed from here on leaves a journal that names these windows: the next start
+    // shows whichever of them did go.
+    keepJournal();
+    for (const Hwnd h : toHide_) modVentanas::ShowHideWindow(h, true);
+    toHide_.clear();
+    goingToHide_.clear();
+}
+
+void HideEngine::keepJournal() {
+    // In the order they were hidden, whatever order the list is sorted in.
+    std::vector<const HiddenWindow*> byAge;
+    byAge.reserve(windows.size());
+    for (const HiddenWindow& entry : windows.entries()) byAge.push_back(&entry);
+    std::sort(byAge.begin(), byAge.end(),
+              [](const HiddenWindow* a, const HiddenWindow* b) { return a->id < b->id; });
+    std::vector<HideJournal::Hidden> hidden;
+    hidden.reserve(byAge.size() + modProcsKVR::ProcessHiddenWindows.order.size());
+    for (const HiddenWindow* entry : byAge) {
+        hidden.push_back({entry->hwnd, 0, entry->method, &entry->title});
+        for (const Hwnd popup : entry->popups) {
+            hidden.push_back({popup, entry->hwnd, entry->method, nullptr});
+        }
+    }
+    for (const Hwnd h : modProcsKVR::ProcessHiddenWindows.order) {
+        hidden.push_back({h, 0, method::kByProgram, nullptr});
+    }
+    journal.keep(hidden);
+}
+
+Recovery HideEngine::RecoverHiddenWindows() {
+    return journal.recover();
+}
+
+void HideEngine::HideProgramsTick() {
+    modProcsKVR::HideProcessWindowsTick([this] { keepJournal(); });
 }
 
 void HideEngine::show(const HiddenWindow& entry) {
@@ -112,6 +158,7 @@ void HideEngine::show(const HiddenWindow& entry) {
 
 Outcome HideEngine::HideWindow(Hwnd h, const std::string& windowClass, int method) {
     if (modVentanas::WindowIsVisible(h)) hide(h, windowClass, method, visiblePopups());
+    finishHiding();
     return {};
 }
 
@@ -124,6 +171,7 @@ Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
         for (std::size_t i = 0; i + 1 < list.size(); ++i) {
             hide(list[i].hwnd, prefix, method::kByClass, popups);
         }
+        finishHiding();
     }
     commands.general = commands.byClass = true;
     return {};
@@ -137,13 +185,14 @@ Outcome HideEngine::OcultarXTitulo() {
     for (std::size_t i = 1; i < modVentanas::TopWindows.size(); ++i) {
         const Hwnd h = modVentanas::TopWindows[i];
         const std::string title = modVentanas::GetWindowTitle(h);
-        if (title.empty() || !modVentanas::WindowIsVisible(h)) continue;
+        if (title.empty() || !visibleNow(h)) continue;
         if (!modCadenas::MatchText(settings::BxTT, title, settings::BxTP, settings::BxTS)) continue;
         const std::string windowClass = modVentanas::GetWindowClass(h);
         if (isShellWindow(windowClass)) continue;
         hide(h, windowClass, method::kByTitle, popups);
         nothingFound = false;
     }
+    finishHiding();
     modVentanas::TopWindows.assign(1, 0);
     commands.general = commands.byTitle = true;
     return {.notice = nothingFound && settings::BxTA ? msg::kNothingFound : 0};
@@ -154,6 +203,7 @@ Outcome HideEngine::ShowAll() {
     for (const HiddenWindow& entry : windows.entries()) show(entry);
     RestoreSound(0);
     windows.clear();
+    keepJournal();
     commands = {};
     if (settings::OO != 0) restoreTrayArea();
     return {};
@@ -162,6 +212,7 @@ Outcome HideEngine::ShowAll() {
 Outcome HideEngine::ShowLast() {
     if (windows.empty()) return {.notice = settings::BxTA ? msg::kNothingHidden : 0};
     showAndRemove({windows.size() - 1});
+    keepJournal();
     RestoreSound(method::kUnderMouse);
     UpdateShowMenus();
     if (windows.empty() && settings::OO != 0) restoreTrayArea();
@@ -199,6 +250,7 @@ Outcome HideEngine::showByMethod(int method) {
         matching.push_back(p);
     }
     const bool found = showAndRemove(matching);
+    if (found) keepJournal();
     Outcome outcome;
     if (!found && settings::BxTA) {
         outcome.notice = msg::kNothingFound;
@@ -222,7 +274,7 @@ Outcome HideEngine::ShowByTitle() {
 }
 
 Outcome HideEngine::ShowSelection(const std::vector<std::size_t>& positions) {
-    if (!windows.empty()) showAndRemove(positions);
+    if (!windows.empty() && showAndRemove(positions)) keepJournal();
     return {.notice = settings::BxTA ? msg::kSelection : 0};
 }
 
@@ -231,6 +283,7 @@ Outcome HideEngine::ShowOne(std::optional<std::size_t> position) {
         return {.notice = settings::BxTA ? msg::kSelection : 0};
     }
     showAndRemove({*position});
+    keepJournal();
     UpdateShowMenus();
     return {};
 }
@@ -261,6 +314,7 @@ void HideEngine::Exit() {
     if (TrayAreaHidden) restoreTrayArea();
     processHiding = false;
     modProcsKVR::ShowProcessWindows();
+    journal.empty();
 }
 
 void HideEngine::ShowEverythingHidden() noexcept {

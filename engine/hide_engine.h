@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/hidden_windows.h"
+#include "engine/hide_journal.h"
 
 namespace kvr::engine {
 
@@ -80,6 +82,16 @@ public:
     // program took, and touches nothing else.
     void ShowEverythingHidden() noexcept;
 
+    // At start, before any hotkey can hide anything: brings back the windows that an earlier run
+    // hid and could not show, because it was killed.
+    Recovery RecoverHiddenWindows();
+    // One tick of hiding by program; the journal is written only when it hid a window that was
+    // not hidden yet.
+    void HideProgramsTick();
+
+    // Names every window hidden now, whatever ends the program.
+    HideJournal journal;
+
     HiddenWindows windows;
     ShowCommands commands;
     bool TrayAreaHidden = false;
@@ -93,7 +105,13 @@ private:
 
     // Visible owned windows by owner, for one walk over the desktop per operation.
     static PopupMap visiblePopups();
+    // Enters h in the record and puts it with its pop-ups among the windows to hide.
     void hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups);
+    // Visible, and not among the windows this command is about to hide.
+    bool visibleNow(Hwnd h);
+    // The journal first, once for the whole command, then the windows go.
+    void finishHiding();
+    void keepJournal();
     void hideTrayAreaOnce();
     void restoreTrayArea();
     static void show(const HiddenWindow& entry);
@@ -104,6 +122,8 @@ private:
     void settleOwedVolume();
 
     TrayArea& trayArea_;
+    std::vector<Hwnd> toHide_;  // in the order they go: pop-ups before their owner
+    std::unordered_set<Hwnd> goingToHide_;
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;

@@ -61,6 +61,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
             if (settings::OO != 0 && TrayAreaHidden) restoreTrayArea();
             if (settings::SE & ids::method::kByProgram) RestoreSound(ids::method::kByProgram);
             modProcsKVR::ShowProcessWindows();
+            keepJournal();
             return {};
     }
     return {};

@@ -177,7 +177,7 @@ bool AnythingToHide() {
     return !ProcessIdsToHide.empty();
 }
 
-void HideProcessWindowsTick() {
+void HideProcessWindowsTick(const std::function<void()>& beforeHiding) {
     if (!AnythingToHide()) return;
     platform::Desktop& desktop = platform::desktop();
     std::vector<Hwnd> found;
@@ -201,11 +201,11 @@ void HideProcessWindowsTick() {
                       [walk](const auto& known) { return known.second.walk != walk; });
     }
     // The program's own pop-ups are among its windows: each goes as a window of its own.
-    for (const Hwnd h : found) {
-        // Recorded before it is hidden: whatever happens next, the show brings it back.
-        ProcessHiddenWindows.add(h);
-        modVentanas::ShowHideWindow(h, true);
-    }
+    // Recorded before any is hidden: whatever happens next, the show brings them back.
+    bool fresh = false;
+    for (const Hwnd h : found) fresh = ProcessHiddenWindows.add(h) || fresh;
+    if (fresh && beforeHiding) beforeHiding();
+    for (const Hwnd h : found) modVentanas::ShowHideWindow(h, true);
 }
 
 void ShowProcessWindows() {

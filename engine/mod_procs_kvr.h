@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -89,8 +90,10 @@ void PrepareProcessHiding();
 // tick hide anything, until the next hide or show command.
 bool AnythingToHide();
 // One pass of the timer: hides every visible top-level window of a process to hide, in one walk
-// over the windows. Nothing to do, and no walk, while no listed program runs.
-void HideProcessWindowsTick();
+// over the windows. Nothing to do, and no walk, while no listed program runs. beforeHiding runs
+// once the windows found are in ProcessHiddenWindows and before any of them is hidden, and only
+// when one of them was not there yet.
+void HideProcessWindowsTick(const std::function<void()>& beforeHiding = {});
 // Shows every window hidden by program and forgets the tables.
 void ShowProcessWindows();
 

@@ -310,7 +310,7 @@ void frmPpal::wireEvents() {
         // A tick that comes while one is still running would walk the same windows twice.
         if (popUpTickRunning_) return;
         popUpTickRunning_ = true;
-        modProcsKVR::HideProcessWindowsTick();
+        engine_.HideProgramsTick();
         // What waited on the walk runs now; a hotkey among it still reaches the dispatcher.
         platform::queue().dispatchPending([this](std::uint32_t wParam) {
             if (modMensajes::ExitRequested) return;
@@ -449,6 +449,8 @@ void frmPpal::Form_Load() {
     }
     modTraducir::CheckCurrentLanguage(languageItems());
     modMensajes::ExitRequested = false;
+    // What a killed run left hidden comes back before anything can be hidden anew.
+    engine_.RecoverHiddenWindows();
     modMensajes::RegisterHotkeys(hWnd());
 }
 

@@ -157,6 +157,10 @@ Section "Uninstall"
     Delete "$INSTDIR\Lng\KVR_*.chm"
     RMDir "$INSTDIR\Lng"
     Delete "$INSTDIR\uninstall.exe"
+    ; The journal of hidden windows, which the copy closed above has emptied.
+    Delete "$LOCALAPPDATA\KVR\hidden.dat"
+    Delete "$LOCALAPPDATA\KVR\hidden.tmp"
+    RMDir "$LOCALAPPDATA\KVR"
     ; Not /r: a folder the user chose may hold files of their own.
     RMDir "$INSTDIR"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"

@@ -68,6 +68,10 @@ public:
     virtual bool isWindow(Hwnd h) = 0;
     // With an sw:: command; true when the window was visible before the call.
     virtual bool showWindow(Hwnd h, int cmd) = 0;
+    // ShowWindowAsync: the window's own thread carries the command out, and the caller does not
+    // wait for it, so a program that does not answer cannot hold the caller up. A window of the
+    // calling thread changes at once. False for a handle that is no window.
+    virtual bool showWindowAsync(Hwnd h, int cmd) = 0;
     // The parent of a child window, the owner of an owned pop-up, else 0.
     virtual Hwnd getParent(Hwnd h) = 0;
     // Screen coordinates; false when the position cannot be read.

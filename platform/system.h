@@ -27,6 +27,9 @@ public:
     virtual std::string appFolder() = 0;
     // The executable's file name without its extension.
     virtual std::string exeTitle() = 0;
+    // The user's local application data folder (CSIDL_LOCAL_APPDATA), without a trailing "\";
+    // "" when the system does not say.
+    virtual std::string localAppDataFolder() = 0;
     virtual int screenWidth() = 0;   // pixels
     virtual int screenHeight() = 0;  // pixels
     // Modal; returns the button id.
@@ -63,6 +66,9 @@ public:
     virtual bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) = 0;
     // DeleteFileW; false when there was no such file or it could not be deleted.
     virtual bool deleteFile(const std::string& path) = 0;
+    // CreateDirectoryW: one folder, in a folder that is there. True when it is there afterwards,
+    // made now or before.
+    virtual bool createFolder(const std::string& path) = 0;
 };
 
 }  // namespace kvr::platform

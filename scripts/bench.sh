@@ -3,6 +3,10 @@
 #   win32   kvr.exe start-up to hotkeys registered, under Wine (kvr_bench_win32 --runs N);
 #           processor time while hiding by program is on, 200 and 2,000 other windows
 #           (kvr_bench_procs SECONDS WINDOWS)
+#           hotkey to hidden, median of 9 presses from SendInput to invisible, and hide by title
+#           over 200 and 2,000 windows (kvr_bench_hiding ROUNDS)
+#           after a kill: start-up with a journal of 100 hidden windows to all of them visible
+#           and to hotkeys registered; memory once idle (kvr_bench_journal RUNS)
 #   native  Google Benchmark targets, in an optimised build (build/bench-native): the
 #           test build in build/native carries sanitizers and would distort the numbers
 # Usage: scripts/bench.sh [RUNS]
@@ -34,7 +38,9 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
     : >"$log"
     if quiet "$log" cmake --preset windows &&
         quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr kvr_bench_win32 \
-            kvr_bench_procs; then
+            kvr_bench_procs &&
+        quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr_bench_hiding \
+            kvr_bench_journal; then
         (
             unset DISPLAY
             # shellcheck source=scripts/wine-env.sh
@@ -46,6 +52,10 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
                 echo "== win32 hiding by program, $windows other windows"
                 wine ./kvr_bench_procs.exe 5 "$windows"
             done
+            echo "== win32 hotkey to hidden (9 presses) and hide by title"
+            wine ./kvr_bench_hiding.exe 9
+            echo "== win32 start-up after a kill, journal of 100 windows ($runs runs); idle memory"
+            wine ./kvr_bench_journal.exe "$runs"
         ) || status=1
     else
         status=1

@@ -151,6 +151,11 @@ bool FakeDesktop::showWindow(Hwnd h, int cmd) {
     return before;
 }
 
+bool FakeDesktop::showWindowAsync(Hwnd h, int cmd) {
+    showWindow(h, cmd);
+    return find(h) != nullptr;
+}
+
 Hwnd FakeDesktop::getParent(Hwnd h) {
     ++calls;
     const Window* w = find(h);

@@ -55,6 +55,8 @@ public:
     bool isWindowVisible(Hwnd h) override;
     bool isWindow(Hwnd h) override;
     bool showWindow(Hwnd h, int cmd) override;
+    // Carried out at once, as the windows' programs here always answer; counted in showCalls.
+    bool showWindowAsync(Hwnd h, int cmd) override;
     Hwnd getParent(Hwnd h) override;
     bool getCursorPos(int& x, int& y) override;
     Hwnd windowFromPoint(int x, int y) override;

@@ -205,4 +205,13 @@ bool FakeFileSystem::deleteFile(const std::string& path) {
     return true;
 }
 
+bool FakeFileSystem::createFolder(const std::string& path) {
+    changes.push_back("folder " + path);
+    const std::string k = key(path);
+    if (folders_.count(k) != 0) return true;
+    if (exists(path) || !writable(path) || failing(FileStep::CreateFolder, path)) return false;
+    folders_.insert(k);
+    return true;
+}
+
 }  // namespace kvr::platform

@@ -23,6 +23,7 @@ public:
     bool anotherInstanceRunning() override { return earlierInstance; }
     std::string appFolder() override { return folder; }
     std::string exeTitle() override { return title; }
+    std::string localAppDataFolder() override { return localAppData; }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -35,6 +36,7 @@ public:
     bool earlierInstance = false;
     std::string folder = "C:\\Program Files\\KVR";
     std::string title = "kvr";
+    std::string localAppData = "C:\\Users\\user\\AppData\\Local";
     int width = 1280;
     int height = 800;
     std::vector<Box> boxes;
@@ -43,7 +45,7 @@ public:
 
 // The steps of a file operation a test can make fail, as a locked file, a full disk or a power
 // cut would.
-enum class FileStep { Read, Write, Move, Delete };
+enum class FileStep { Read, Write, Move, Delete, CreateFolder };
 
 // Paths are compared without regard to case, as on Windows. A folder is there once a file was
 // put into it or it was made; a file can be written only into a folder that is there.
@@ -60,6 +62,7 @@ public:
     bool writeFile(const std::string& path, std::string_view bytes) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool deleteFile(const std::string& path) override;
+    bool createFolder(const std::string& path) override;
 
     void put(const std::string& path, std::string bytes);
     void erase(const std::string& path);
@@ -73,7 +76,7 @@ public:
     void failNext(FileStep step, const std::string& path, std::size_t keptBytes = 0);
 
     // Every write, move and delete asked for, failed ones included, in order:
-    // "write PATH", "move FROM TO", "delete PATH".
+    // "write PATH", "move FROM TO", "delete PATH", "folder PATH".
     std::vector<std::string> changes;
 
 private:

@@ -162,6 +162,14 @@ bool Win32Desktop::showWindow(Hwnd h, int cmd) {
     return ShowWindow(toHwnd(h), cmd) != FALSE;
 }
 
+bool Win32Desktop::showWindowAsync(Hwnd h, int cmd) {
+    // Its own result says whether the window was visible for a window of this thread, and
+    // whether the request went out for another's: only "is it a window" means the same for both.
+    if (!IsWindow(toHwnd(h))) return false;
+    ShowWindowAsync(toHwnd(h), cmd);
+    return true;
+}
+
 Hwnd Win32Desktop::getParent(Hwnd h) {
     return fromHwnd(GetParent(toHwnd(h)));
 }

@@ -17,6 +17,7 @@ public:
     bool isWindowVisible(Hwnd h) override;
     bool isWindow(Hwnd h) override;
     bool showWindow(Hwnd h, int cmd) override;
+    bool showWindowAsync(Hwnd h, int cmd) override;
     Hwnd getParent(Hwnd h) override;
     bool getCursorPos(int& x, int& y) override;
     Hwnd windowFromPoint(int x, int y) override;

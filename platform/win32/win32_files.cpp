@@ -42,4 +42,11 @@ bool Win32FileSystem::deleteFile(const std::string& path) {
     return DeleteFileW(win32::toWide(path).c_str()) != 0;
 }
 
+bool Win32FileSystem::createFolder(const std::string& path) {
+    const std::wstring wide = win32::toWide(path);
+    if (CreateDirectoryW(wide.c_str(), nullptr)) return true;
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
 }  // namespace kvr::platform

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include "platform/single_instance.h"
 #include "platform/win32/text.h"
@@ -49,6 +50,16 @@ std::string Win32System::appFolder() {
     // A program at a drive's root keeps its backslash ("C:\").
     path.resize(slash == 2 && path[1] == L':' ? slash + 1 : slash);
     return win32::toUtf8(path);
+}
+
+std::string Win32System::localAppDataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        return {};
+    }
+    std::wstring folder(path);
+    while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+    return win32::toUtf8(folder);
 }
 
 std::string Win32System::exeTitle() {

@@ -15,6 +15,7 @@ public:
     bool anotherInstanceRunning() override;
     std::string appFolder() override;
     std::string exeTitle() override;
+    std::string localAppDataFolder() override;
     int screenWidth() override;
     int screenHeight() override;
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -48,6 +49,7 @@ public:
     bool writeFile(const std::string& path, std::string_view bytes) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool deleteFile(const std::string& path) override;
+    bool createFolder(const std::string& path) override;
 };
 
 }  // namespace kvr::platform

@@ -117,7 +117,9 @@ public:
         files_.put(folder() + "\\" + name, bytes);
     }
     void makeFolder(const std::string& name) override { files_.makeFolder(folder() + "\\" + name); }
-    bool exists(const std::string& name) override { return files_.exists(folder() + "\\" + name); }
+    bool exists(const std::string& name) override {
+        return files_.fileExists(folder() + "\\" + name);
+    }
     std::optional<std::string> read(const std::string& name) override {
         std::string bytes;
         if (!files_.readFile(folder() + "\\" + name, bytes)) return std::nullopt;

@@ -195,6 +195,17 @@ TEST_F(DesktopContract, ShowWindowHidesAndShowsAndVisibilityFollowsTheParentChai
     EXPECT_TRUE(modVentanas::WindowIsVisible(top));
 }
 
+TEST_F(DesktopContract, ShowWindowAsyncActsAtOnceOnAWindowOfThisThread) {
+    const Hwnd top = make("KVRContractA", "Async");
+    ASSERT_TRUE(desktop().isWindowVisible(top));
+    EXPECT_TRUE(desktop().showWindowAsync(top, sw::kHide));
+    EXPECT_FALSE(desktop().isWindowVisible(top));
+    EXPECT_TRUE(desktop().showWindowAsync(top, sw::kShowNa));
+    EXPECT_TRUE(desktop().isWindowVisible(top));
+    env.arranger->destroy(top);
+    EXPECT_FALSE(desktop().showWindowAsync(top, sw::kShow)) << "no window";
+}
+
 TEST_F(DesktopContract, AStaleHandleReadsAsNothingAndIgnoresCommands) {
     const Hwnd owner = make("KVRContractA", "Doomed owner");
     const Hwnd child = make("KVRContractChild", "Doomed child", {.parent = owner});

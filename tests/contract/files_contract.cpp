@@ -75,6 +75,20 @@ TEST_F(FileChanges, DeleteRemovesAFileAndIsFalseForOneThatIsNotThere) {
     EXPECT_FALSE(files().deleteFile(path("old.tmp")));
 }
 
+TEST_F(FileChanges, CreateFolderMakesOneLevelAndAcceptsOneThatIsThere) {
+    ASSERT_TRUE(files().createFolder(path("KVR")));
+    EXPECT_TRUE(env->exists("KVR"));
+    EXPECT_TRUE(files().createFolder(path("kvr"))) << "there already, under any case";
+    ASSERT_TRUE(files().writeFile(path("KVR\\journal.dat"), "j"));
+    EXPECT_EQ(env->read("KVR\\journal.dat"), "j");
+
+    EXPECT_FALSE(files().createFolder(path("absent\\KVR"))) << "only one level at a time";
+    EXPECT_FALSE(env->exists("absent"));
+    env->write("plain.txt", "p");
+    EXPECT_FALSE(files().createFolder(path("plain.txt"))) << "a file is not a folder";
+    EXPECT_EQ(env->read("plain.txt"), "p");
+}
+
 TEST_F(FileChanges, Utf8BecomesTheAnsiCodePageAndBack) {
     if (env->ansiCodePage() != 1252) {
         GTEST_SKIP() << "ANSI code page is " << env->ansiCodePage() << ", not 1252";

@@ -143,6 +143,15 @@ TEST(SystemContract, FolderAndTitleHaveTheDocumentedShape) {
     EXPECT_GT(system->screenHeight(), 0);
 }
 
+TEST(SystemContract, LocalAppDataIsAFullPathWithoutATrailingBackslash) {
+    auto system = kvr::contract::makeSystem();
+    const std::string folder = system->localAppDataFolder();
+    ASSERT_GT(folder.size(), 3u) << folder;
+    EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+    EXPECT_NE(folder.back(), '\\') << folder;
+    EXPECT_NE(folder, system->appFolder()) << "the user's, not the program's";
+}
+
 class FilesContract : public ::testing::Test {
 protected:
     void SetUp() override { env = kvr::contract::makeFilesEnv(); }

@@ -112,6 +112,8 @@ TEST_F(Installer, InstallsForTheUserStartsAndUninstallsCleanly) {
     EXPECT_TRUE(pumpUntil([&] { return !probe::regKeyExists(kUninstallKey); }, 10000))
         << "still in the list of apps";
     EXPECT_FALSE(exists(shortcut));
+    const std::string journal = probe::hiddenJournal();
+    EXPECT_FALSE(exists(journal.substr(0, journal.find_last_of('\\')))) << "journal folder left";
     EXPECT_EQ(probe::regGetString(kRunKey, "KVR"), std::nullopt);
     EXPECT_EQ(probe::regGetString(kUserRunKey, "KVR"), std::nullopt);
 }

@@ -71,6 +71,8 @@ void KvrTest::SetUp() {
     ASSERT_TRUE(probe::regDeleteValue(kRunKey, "KVR")) << "could not delete the Run value";
     ASSERT_TRUE(probe::regDeleteValue(kUserRunKey, "KVR")) << "could not delete the Run value";
     ASSERT_FALSE(probe::regKeyExists(kOrqKey));
+    // A copy that was killed leaves its journal, and the next start would act on it.
+    DeleteFileW(probe::widen(probe::hiddenJournal()).c_str());
 
     // Something else holding a combination would make every check below meaningless.
     Combos mine = combos(kSeeded);

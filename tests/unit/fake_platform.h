@@ -56,6 +56,7 @@ struct FakePlatform {
         modProcsKVR::resetForTests();
         SndMixer::resetForTests();
         modSysTray::resetForTests();
+        files.makeFolder(system.localAppData);
         modGeneral::StringStoreFile = "\\Lng\\dde";
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         for (const char* name : {"dde", "KVR_English.txt", "KVR_Eng.txt", "KVR_Espa\xC3\xB1ol.txt",

@@ -141,6 +141,12 @@ bool postClose(HWND hwnd);
 // WM_QUERYENDSESSION then WM_ENDSESSION(TRUE), as at log-off. True when both were delivered.
 bool simulateLogoff(HWND main);
 
+// The program's journal of the windows it has hidden, in this user's local application data
+// folder; "" when the system names no such folder.
+std::string hiddenJournal();
+// The process's working set and private bytes, in bytes; false when they cannot be read.
+bool processMemory(DWORD pid, std::size_t* workingSet, std::size_t* privateBytes);
+
 // ---- processes ----
 class Process {
 public:

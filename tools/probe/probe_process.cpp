@@ -3,6 +3,8 @@
 
 #include "probe.h"
 // clang-format off: needs windows.h first
+#include <psapi.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 // clang-format on
 
@@ -93,6 +95,27 @@ int killProcessesNamed(const std::string& exeName, DWORD timeoutMs) {
         }
     }
     return killed;
+}
+
+std::string hiddenJournal() {
+    wchar_t folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+        return {};
+    return narrow(folder) + "\\KVR\\hidden.dat";
+}
+
+bool processMemory(DWORD pid, std::size_t* workingSet, std::size_t* privateBytes) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return false;
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    const bool ok = GetProcessMemoryInfo(
+        process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
+    CloseHandle(process);
+    if (!ok) return false;
+    *workingSet = counters.WorkingSetSize;
+    *privateBytes = counters.PrivateUsage;
+    return true;
 }
 
 }  // namespace probe
