@@ -260,11 +260,11 @@ private:
 
 struct ListItem {
     std::string text;
-    std::string key;  // "" = none; a list holds each other key once (ListView::addKeyed)
     std::vector<std::string> subItems;  // sub-item 1 is subItems[0]
     std::string tag;
     int smallIcon = 0;  // 1-based index into the small image list, 0 = none
     bool selected = false;
+    std::string key;  // "" = none; a list holds each other key once (ListView::addKeyed)
 };
 
 enum class SortOrder { Ascending, Descending };
