@@ -33,6 +33,7 @@ protected:
     probe::Process kvr;
     std::optional<probe::Process> target;
     HWND targetWindow = nullptr;
+    std::vector<probe::Process> others;  // more programs a test started
 
     void SetUp() override {
         KvrTest::SetUp();
@@ -56,6 +57,7 @@ protected:
     void TearDown() override {
         if (kvr.running()) EXPECT_TRUE(exitProgram(kvr));
         if (target) target->kill();
+        for (auto& program : others) program.kill();
         KvrTest::TearDown();
         if (before)
             writeBack(*before);
@@ -200,16 +202,16 @@ TEST_F(HideListEditor, AProgramPickedInTheTreeIsWrittenAtExitAndHiddenByShiftF4A
 }
 
 // Programs of the system that hold icons, started for the occasion: the tree shows each with the
-// first icon of its file, found from the bare name the process list gives under Wine.
-TEST_F(HideListEditor, EachProgramIsShownWithTheIconOfItsFile) {
+// first icon of its file, found from the bare name the process list gives under Wine. The entry
+// added for one of them is renamed in place, and the exit writes the new name.
+TEST_F(HideListEditor, EachProgramIsShownWithTheIconOfItsFileAndAnEntryIsRenamedInPlace) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    std::vector<probe::Process> programs;
     for (const char* name : {"notepad.exe", "regedit.exe", "winemine.exe"}) {
         auto started = probe::startProcess(probe::narrow(system) + "\\" + name);
-        if (started) programs.push_back(std::move(*started));
+        if (started) others.push_back(std::move(*started));
     }
-    ASSERT_FALSE(programs.empty());
+    ASSERT_FALSE(others.empty());
     probe::pump(3000);  // their windows up, before the dialog takes the snapshot
     HWND dialog = openPreferences();
     ASSERT_NE(dialog, nullptr);
@@ -238,9 +240,37 @@ TEST_F(HideListEditor, EachProgramIsShownWithTheIconOfItsFile) {
     EXPECT_EQ((*images)[0], notepad->image) << "the entry shows the program's icon";
     probe::pump(500);  // painted
     screenshot("icons");
-    probe::clickAt(probe::visibleChildWithText(dialog, text("0102"))->hwnd);  // Cancel
+
+    // Renamed in place: a click on the entry, F2, the new name, Enter. Enter ends the edit,
+    // not the dialog.
+    const auto box = probe::visibleChildren(dialog, WC_LISTVIEWA).at(0).rect;
+    probe::clickAt(box.left + 40, box.top + 30);
+    probe::pump(300);
+    probe::pressKey(0, VK_F2);
+    HWND edit = nullptr;
+    ASSERT_TRUE(
+        pumpUntil([&] { return (edit = FindWindowExW(list, nullptr, L"Edit", nullptr)); }, kActMs))
+        << "F2 did not start the rename";
+    probe::typeText("Text editor");
+    probe::pump(200);
+    probe::pressKey(0, VK_RETURN);
+    std::optional<std::vector<std::vector<std::string>>> rows;
+    EXPECT_TRUE(pumpUntil(
+        [&] {
+            rows = probe::listViewRows(list, 1);
+            return rows && rows->size() == 1 && (*rows)[0][0] == "Text editor";
+        },
+        kActMs))
+        << "the entry shows " << (rows && !rows->empty() ? (*rows)[0][0] : "nothing");
+    probe::pump(300);
+    ASSERT_TRUE(IsWindow(dialog)) << "Enter ended the dialog instead of the rename";
+
+    // Cancel keeps what was done to the list; the exit writes it.
+    probe::clickAt(probe::visibleChildWithText(dialog, text("0102"))->hwnd);
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, kActMs));
-    for (auto& program : programs) program.kill();
+    ASSERT_TRUE(exitProgram(kvr));
+    EXPECT_EQ(probe::readFile(listFile),
+              field("notepad.exe") + field(notepad->text) + field("Text editor") + field(""));
 }
 
 }  // namespace
