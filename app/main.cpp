@@ -10,6 +10,7 @@
 #include "platform/preferred_mixer.h"
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_icons.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
@@ -49,8 +50,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::PreferredMixer mixer(endpointMixer, winmmMixer);
     kvr::platform::Win32Shell shell;
     kvr::platform::Win32Keyboard keyboard;
+    kvr::platform::Win32Icons icons;
     kvr::platform::install(
-        {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard});
+        {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/desktop.h"
+#include "platform/icons.h"
 #include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
@@ -21,6 +22,7 @@ struct Services {
     Mixer* mixer = nullptr;
     Shell* shell = nullptr;
     Keyboard* keyboard = nullptr;
+    Icons* icons = nullptr;
 };
 
 void install(const Services& services);
@@ -36,5 +38,6 @@ inline Shell& shell() {
     return *installed().shell;
 }
 inline Keyboard& keyboard() { return *installed().keyboard; }
+inline Icons& icons() { return *installed().icons; }
 
 }  // namespace kvr::platform

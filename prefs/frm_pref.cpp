@@ -1,6 +1,7 @@
 #include "prefs/frm_pref.h"
 
 #include "base/ids.h"
+#include "engine/mod_procs_kvr.h"
 #include "startup/mod_general.h"
 #include "translation/mod_traducir.h"
 
@@ -53,6 +54,8 @@ frmPref::frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo)
       cmdAgregarProc(*this, "cmdAgregarProc", "0146"),
       cmdBorrarProc(*this, "cmdBorrarProc", "0147"),
       lsvOcultar(*this, "lsvOcultar", {"Programa"}),
+      imlProcs(*this, "imlProcs", 16),
+      picIcono(*this, "picIcono", {0, 0, 32, 32}),
       lblVentanas(
           coded<ui::Label>(*this, "lblVentanas", 0, 8, {107, 108, 109, 110, 111, 112, 113, 114})),
       lblTitulo(coded<ui::Label>(*this, "lblTitulo", 0, 3, {123, 127, 124})),
@@ -80,6 +83,7 @@ frmPref::frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo)
       nlblTabDescrip(*this, "nlblTabDescrip", "", kDescription),
       cmdAceptar(*this, "cmdAceptar", "0101", kOk),
       cmdCancelar(*this, "cmdCancelar", "0102", kCancel),
+      flgLstViewSucio(modProcsKVR::ProcessHideListEdited),
       mainWindow_(mainWindow),
       ocultarXTitulo_(std::move(ocultarXTitulo)) {
     borderStyle = ui::BorderStyle::FixedDialog;
@@ -158,6 +162,12 @@ void frmPref::wireEvents() {
         ntxtCombo[slot].onGotFocus = [this, slot] { ntxtCombo_GotFocus(slot); };
     }
     ncmbTecla.onLostFocus = [this] { ncmbTecla_LostFocus(); };
+    cmdAgregarProc.onClick = [this] { cmdAgregarProc_Click(); };
+    cmdBorrarProc.onClick = [this] { cmdBorrarProc_Click(); };
+    lsvOcultar.onDblClick = [this] { lsvOcultar_DblClick(); };
+    lsvOcultar.onAfterLabelEdit = [this](bool& cancel, const std::optional<std::string>& text) {
+        lsvOcultar_AfterLabelEdit(cancel, text);
+    };
 }
 
 void frmPref::Form_Load() {
@@ -176,7 +186,14 @@ void frmPref::Form_Load() {
     tabDescriptions_ = modTraducir::GetMessage(ids::msg::kTabDescriptions);
     nlblTabDescrip.setCaption(tabDescriptions_[0]);
     loading_ = false;
+    fillHideList();
+    fillProcessTree();
     modGeneral::CenterForm(*this);
+}
+
+void frmPref::Form_Unload() {
+    // Whatever closes the dialog: edits to the list survive a Cancel.
+    if (flgLstViewSucio) storeHideList();
 }
 
 void frmPref::tbsConfig_Click() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,10 @@ public:
     ui::CommandButton cmdAgregarProc;
     ui::CommandButton cmdBorrarProc;
     ui::ListView lsvOcultar;
+    // The programs' icons, shown by the tree and the list; "NoIcon" for a program without one.
+    ui::ImageList imlProcs;
+    // Where one program's icon is drawn before it goes into imlProcs; never shown.
+    ui::PictureBox picIcono;
     // Tab 2: the hotkeys of slots 0 to 7.
     ui::ControlArray<ui::Label> lblVentanas;
     // Tab 3: hiding by title.
@@ -82,16 +87,37 @@ public:
     void ntxtCombo_GotFocus(int slot);
     void ncmbTecla_LostFocus();
 
+    // The list of programs to hide.
+    void cmdAgregarProc_Click();
+    void cmdBorrarProc_Click();
+    void lsvOcultar_DblClick();
+    void lsvOcultar_AfterLabelEdit(bool& cancel, const std::optional<std::string>& newText);
+
     // The label that names a hotkey slot.
     ui::Label& slotLabel(int slot);
 
+    // The list of programs was changed in this run (by this opening or an earlier one): every
+    // closing writes it back, and the program's exit writes its file.
+    bool& flgLstViewSucio;
+
 protected:
     void Form_Load() override;
+    void Form_Unload() override;
 
 private:
     void wireEvents();
     void arrangeTabs();
     void arrangePrograms(ui::Frame& page);
+    // Tab 1's lists: the programs to hide from the program's list, the running ones from a
+    // new snapshot; and the list written back.
+    void fillHideList();
+    void fillProcessTree();
+    void storeHideList();
+    // Draws the first icon of the file on picIcono, cleared first. False when it has none.
+    bool drawOnCanvas(const std::string& file);
+    // picIcono's picture added to imlProcs under the key; its index, or that of the image
+    // that has the key already.
+    int addCanvasImage(const std::string& key);
     void arrangeHotkeys(ui::Frame& page);
     void arrangeTitles(ui::Frame& page);
     void arrangeSound(ui::Frame& page);

@@ -1,8 +1,36 @@
 // Tab 1, hiding by program: the running programs on the left, the programs to hide on the right,
 // the buttons between them, and the two hotkeys of hiding by program below.
+#include <algorithm>
+
+#include "engine/mod_procs_kvr.h"
+#include "engine/mod_wnd_x_proc.h"
+#include "platform/services.h"
 #include "prefs/frm_pref.h"
+#include "prefs/mod_icon.h"
+#include "ui/canvas.h"
 
 namespace kvr {
+
+namespace {
+
+constexpr char kRootKey[] = "Desktop";
+// Shown as it is in every language.
+constexpr char kRootText[] = "Mi escritorio";
+constexpr char kNoIcon[] = "NoIcon";
+// Between the two texts an entry's tag carries.
+constexpr char kTagSeparator[] = "||||";
+
+// A plain window: the picture of a program whose file gives none.
+ui::ImageList::Pixels noIconPicture(int size) {
+    ui::Canvas c(size);
+    c.fillRect(1.5, 2.5, 14.5, 13.5, 0xFF5A6B7Du);
+    c.fillRect(2.5, 5.5, 13.5, 12.5, 0xFFFFFFFFu);
+    c.fillRect(2.5, 3.5, 13.5, 4.75, 0xFF3C7FD2u);
+    c.fillRect(11, 3.6, 12.8, 4.6, 0xFFE6EEF8u);
+    return c.pixels();
+}
+
+}  // namespace
 
 void frmPref::arrangePrograms(ui::Frame& page) {
     for (ui::Control* c : std::vector<ui::Control*>{&lblMKey[0], &trvLstProc, &cmdAgregarProc,
@@ -17,6 +45,110 @@ void frmPref::arrangePrograms(ui::Frame& page) {
     lsvOcultar.setColumnWidth(0, 210);
     arrangeSlot(10, page, 244);
     arrangeSlot(11, page, 276);
+
+    lsvOcultar.labelEdit = true;
+    imlProcs.add(kNoIcon, noIconPicture(16), {{24, noIconPicture(24)}, {32, noIconPicture(32)}});
+    picIcono.setVisible(false);
+    picIcono.tabStop = false;
+}
+
+bool frmPref::drawOnCanvas(const std::string& file) {
+    const int size = std::max(32, platform::icons().iconSize());
+    platform::Bitmap canvas{size, size, std::vector<std::uint32_t>(std::size_t(size * size), 0)};
+    const bool drawn = modIcon::DrawExeIcon(file, 0, canvas, 0, 0);
+    picIcono.setPicture({size, size, std::move(canvas.pixels)});
+    return drawn;
+}
+
+int frmPref::addCanvasImage(const std::string& key) {
+    const ui::Picture& canvas = picIcono.picture();
+    // The canvas keeps the icon at the size it was drawn: screens of a larger scale get it
+    // from there rather than from the 16-pixel image.
+    imlProcs.add(key, ui::resample(canvas.pixels, canvas.width, imlProcs.imageSize()),
+                 {{canvas.width, canvas.pixels}});
+    return imlProcs.indexOf(key);
+}
+
+void frmPref::fillHideList() {
+    lsvOcultar.smallIcons = &imlProcs;
+    trvLstProc.images = &imlProcs;
+    lsvOcultar.clear();
+    const auto& list = modProcsKVR::ProcessHideList;
+    for (std::size_t r = 1; r < list.size(); ++r) {
+        const modProcsKVR::HideListEntry& row = list[r];
+        // A key met twice keeps its first entry.
+        if (lsvOcultar.indexOf(row.key) >= 0) continue;
+        ui::ListItem item;
+        item.key = row.key;
+        item.text = row.text;
+        item.tag = row.exeFile + kTagSeparator + row.extra;
+        item.smallIcon = imlProcs.indexOf(kNoIcon);
+        if (drawOnCanvas(row.exeFile)) item.smallIcon = addCanvasImage(row.key);
+        lsvOcultar.addKeyed(std::move(item));
+    }
+}
+
+void frmPref::fillProcessTree() {
+    trvLstProc.clear();
+    const int root = trvLstProc.add({kRootKey, kRootText, -1, false, 1});
+    trvLstProc.setExpanded(root, true);
+    const auto processes = modWndXProc::ListProcesses();
+    for (std::size_t r = 1; r < processes.size(); ++r) {
+        const std::string& exeFile = processes[r].exeFile;
+        const std::string file(modProcsKVR::FileNameOf(exeFile));
+        // A program that runs several times is shown once.
+        if (trvLstProc.indexOf(file) >= 0) continue;
+        const int image = drawOnCanvas(exeFile) ? addCanvasImage(file) : imlProcs.indexOf(kNoIcon);
+        trvLstProc.add({file, exeFile, root, false, image});
+    }
+}
+
+void frmPref::cmdAgregarProc_Click() {
+    const int selected = trvLstProc.selectedIndex();
+    if (selected < 0) return;
+    const ui::TreeNode& node = trvLstProc.nodes()[static_cast<std::size_t>(selected)];
+    if (node.key == kRootKey || lsvOcultar.indexOf(node.key) >= 0) return;
+    ui::ListItem item;
+    item.key = node.key;
+    item.text = node.text;
+    item.smallIcon = node.image;
+    item.tag = node.text + kTagSeparator;
+    if (lsvOcultar.addKeyed(std::move(item)) >= 0) flgLstViewSucio = true;
+}
+
+void frmPref::cmdBorrarProc_Click() {
+    const int selected = lsvOcultar.selectedIndex();
+    if (selected < 0) return;
+    lsvOcultar.remove(static_cast<std::size_t>(selected));
+    flgLstViewSucio = true;
+}
+
+void frmPref::lsvOcultar_DblClick() {
+    cmdBorrarProc_Click();
+}
+
+void frmPref::lsvOcultar_AfterLabelEdit(bool& cancel, const std::optional<std::string>& newText) {
+    if (!newText) return;
+    // An entry without a name could not be told apart in the list: the old name stays.
+    if (newText->empty()) {
+        cancel = true;
+        return;
+    }
+    flgLstViewSucio = true;
+}
+
+void frmPref::storeHideList() {
+    std::vector<modProcsKVR::HideListEntry> list(1);
+    for (const ui::ListItem& item : lsvOcultar.items()) {
+        const auto cut = item.tag.find(kTagSeparator);
+        modProcsKVR::HideListEntry row;
+        row.key = item.key;
+        row.exeFile = item.tag.substr(0, cut);
+        row.text = item.text;
+        if (cut != std::string::npos) row.extra = item.tag.substr(cut + sizeof kTagSeparator - 1);
+        list.push_back(std::move(row));
+    }
+    modProcsKVR::ProcessHideList = std::move(list);
 }
 
 }  // namespace kvr

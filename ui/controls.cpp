@@ -143,6 +143,9 @@ ImageList::~ImageList() {
         } else if (control->kind() == Kind::Toolbar) {
             auto* bar = static_cast<Toolbar*>(control);
             if (bar->images == this) bar->images = nullptr;
+        } else if (control->kind() == Kind::TreeView) {
+            auto* tree = static_cast<TreeView*>(control);
+            if (tree->images == this) tree->images = nullptr;
         }
     }
 }
@@ -159,8 +162,22 @@ int ImageList::add(Pixels pixels, std::vector<Variant> variants) {
     }
     images_.push_back(std::move(pixels));
     variants_.push_back(std::move(variants));
+    keys_.emplace_back();
     notify(Change::Items);
     return static_cast<int>(images_.size());
+}
+
+int ImageList::add(const std::string& key, Pixels pixels, std::vector<Variant> variants) {
+    if (key.empty() || indexOf(key) != 0) return 0;
+    const int index = add(std::move(pixels), std::move(variants));
+    keys_[static_cast<std::size_t>(index - 1)] = key;
+    return index;
+}
+
+int ImageList::indexOf(const std::string& key) const {
+    if (key.empty()) return 0;
+    const auto it = std::find(keys_.begin(), keys_.end(), key);
+    return it == keys_.end() ? 0 : static_cast<int>(it - keys_.begin()) + 1;
 }
 
 const std::vector<ImageList::Variant>& ImageList::variants(int index) const {
@@ -264,18 +281,46 @@ bool ListView::before(const ListItem& a, const ListItem& b) const {
     return sortOrder_ == SortOrder::Ascending ? c < 0 : c > 0;
 }
 
-void ListView::add(ListItem item) {
+int ListView::add(ListItem item) {
+    int position = static_cast<int>(items_.size());
     if (!sorted_) {
         items_.push_back(std::move(item));
     } else {
         const auto at =
             std::upper_bound(items_.begin(), items_.end(), item,
                              [this](const ListItem& a, const ListItem& b) { return before(a, b); });
-        const auto position = static_cast<int>(at - items_.begin());
+        position = static_cast<int>(at - items_.begin());
         items_.insert(at, std::move(item));
         if (current_ >= position) ++current_;
     }
     notify(Change::Items);
+    return position;
+}
+
+int ListView::addKeyed(ListItem item) {
+    if (indexOf(item.key) >= 0) return -1;
+    return add(std::move(item));
+}
+
+int ListView::indexOf(const std::string& key) const {
+    if (key.empty()) return -1;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].key == key) return static_cast<int>(i);
+    return -1;
+}
+
+bool ListView::endLabelEdit(std::size_t index, const std::optional<std::string>& newText) {
+    if (index >= items_.size()) return false;
+    bool cancel = false;
+    if (onAfterLabelEdit) {
+        // A copy: the handler may change the list's handlers.
+        auto handler = onAfterLabelEdit;
+        handler(cancel, newText);
+    }
+    if (cancel || !newText || index >= items_.size()) return false;
+    items_[index].text = *newText;
+    notify(Change::Items);
+    return true;
 }
 
 void ListView::remove(std::size_t index) {
@@ -364,9 +409,36 @@ void ListView::setSortOrder(SortOrder order) {
 // ---------------------------------------------------------------------------------------------
 
 int TreeView::add(TreeNode node) {
+    if (indexOf(node.key) >= 0) return -1;
+    if (node.parent < -1 || node.parent >= static_cast<int>(nodes_.size())) return -1;
     nodes_.push_back(std::move(node));
     notify(Change::Items);
     return static_cast<int>(nodes_.size()) - 1;
+}
+
+int TreeView::indexOf(const std::string& key) const {
+    if (key.empty()) return -1;
+    for (std::size_t i = 0; i < nodes_.size(); ++i)
+        if (nodes_[i].key == key) return static_cast<int>(i);
+    return -1;
+}
+
+void TreeView::setExpanded(int index, bool expanded) {
+    if (index < 0 || index >= static_cast<int>(nodes_.size())) return;
+    auto& node = nodes_[static_cast<std::size_t>(index)];
+    if (node.expanded == expanded) return;
+    node.expanded = expanded;
+    notify(Change::Items);
+}
+
+void TreeView::userSelected(int index) {
+    if (index < -1 || index >= static_cast<int>(nodes_.size())) return;
+    selected_ = index;
+}
+
+void TreeView::userExpanded(int index, bool expanded) {
+    if (index < 0 || index >= static_cast<int>(nodes_.size())) return;
+    nodes_[static_cast<std::size_t>(index)].expanded = expanded;
 }
 
 void TreeView::clear() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -158,6 +159,11 @@ public:
         Pixels pixels;
     };
     int add(Pixels pixels, std::vector<Variant> variants);
+    // An image found again by its key, as the tree and the list name their images. Returns 0
+    // and adds nothing when the key is empty or another image has it already.
+    int add(const std::string& key, Pixels pixels, std::vector<Variant> variants = {});
+    // The 1-based index of the image with that key, 0 when none has it.
+    int indexOf(const std::string& key) const;
     // The variants of image index (1-based); empty for a plain image or a bad index.
     const std::vector<Variant>& variants(int index) const;
 
@@ -165,6 +171,7 @@ private:
     int size_;
     std::vector<Pixels> images_;
     std::vector<std::vector<Variant>> variants_;
+    std::vector<std::string> keys_;
 };
 
 // A bitmap: pixels as an image list holds them, or a bitmap resource of the executable.
@@ -257,6 +264,7 @@ struct ListItem {
     std::string tag;
     int smallIcon = 0;  // 1-based index into the small image list, 0 = none
     bool selected = false;
+    std::string key;  // "" = none; a list holds each other key once (ListView::addKeyed)
 };
 
 enum class SortOrder { Ascending, Descending };
@@ -281,7 +289,13 @@ public:
     const std::vector<ListItem>& items() const { return items_; }
     std::size_t count() const { return items_.size(); }
     // While sorted(), the item goes where the order puts it, after the items that compare equal.
-    void add(ListItem item);
+    // Returns the index it went to.
+    int add(ListItem item);
+    // Adds the item unless another item has its key already (an empty key is none, and never
+    // in the way); the new item's index, -1 when nothing was added.
+    int addKeyed(ListItem item);
+    // The index of the item with that key, -1 for none.
+    int indexOf(const std::string& key) const;
     void remove(std::size_t index);  // 0-based; out of range is ignored
     void clear();
     // Replaces every item at once, in the order given, selection included: for a list that
@@ -311,6 +325,16 @@ public:
     std::function<void(int column)> onColumnClick;
     std::function<void()> onDblClick;
 
+    // In-place editing of the items' texts (LabelEdit automatic). Read when the real control
+    // is created.
+    bool labelEdit = false;
+    // An edit of the item's text ended: newText is the typed text, nullopt when the user
+    // cancelled it (Escape). Setting cancel keeps the old text.
+    std::function<void(bool& cancel, const std::optional<std::string>& newText)> onAfterLabelEdit;
+    // Ends an edit of the item's text as the user would, raising onAfterLabelEdit. True when the
+    // item took the new text. Called by the backend; tests call it to rename.
+    bool endLabelEdit(std::size_t index, const std::optional<std::string>& newText);
+
     // Called by the backend when the user changed the selection; does not notify the peer.
     void userSelected(std::size_t index, bool selected, bool focused);
 
@@ -328,12 +352,14 @@ private:
 };
 
 struct TreeNode {
-    std::string key;
+    std::string key;  // "" = none; a tree holds each other key once
     std::string text;
     int parent = -1;  // index into nodes, -1 = root level
     bool expanded = false;
+    int image = 0;  // 1-based index into the tree's image list, 0 = none
 };
 
+// Nodes only grow until the tree is cleared, so an index names the same node throughout.
 class TreeView : public Control {
 public:
     TreeView(Form& form, std::string name, Rect rect = {})
@@ -341,10 +367,21 @@ public:
         realize();
     }
     const std::vector<TreeNode>& nodes() const { return nodes_; }
+    // The new node's index; -1 and nothing added when its key is another node's already or its
+    // parent is no node.
     int add(TreeNode node);
     void clear();
+    // The index of the node with that key, -1 for none.
+    int indexOf(const std::string& key) const;
+    void setExpanded(int index, bool expanded);
     int selectedIndex() const { return selected_; }
     void setSelectedIndex(int index);
+    // Shows the images of its nodes. Read when the real control is created and when nodes come.
+    ImageList* images = nullptr;
+    // Called by the backend when the user selected a node (-1: none) or opened or closed one;
+    // does not notify the peer.
+    void userSelected(int index);
+    void userExpanded(int index, bool expanded);
 
 private:
     std::vector<TreeNode> nodes_;

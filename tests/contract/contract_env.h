@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/desktop.h"
+#include "platform/icons.h"
 #include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
@@ -118,5 +119,15 @@ std::unique_ptr<FilesEnv> makeFilesEnv();
 std::unique_ptr<platform::Mixer> makeMixer();
 // The keyboard port, as the program would make it at start-up.
 std::unique_ptr<platform::Keyboard> makeKeyboard();
+
+// The icon port and files to take icons from: an executable that holds an icon, a
+// file that is there but holds none, and a path where there is no file.
+struct IconsEnv {
+    std::unique_ptr<platform::Icons> icons;
+    std::string withIcons;
+    std::string withoutIcons;
+    std::string missing;
+};
+IconsEnv makeIcons();
 
 }  // namespace kvr::contract

@@ -1,4 +1,5 @@
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_icons.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
@@ -151,6 +152,28 @@ std::unique_ptr<platform::Mixer> makeMixer() {
 
 std::unique_ptr<platform::Keyboard> makeKeyboard() {
     return std::make_unique<platform::FakeKeyboard>();
+}
+
+IconsEnv makeIcons() {
+    auto icons = std::make_unique<platform::FakeIcons>();
+    // A round opaque icon and a plain one, as an executable's first two would be.
+    const int size = icons->size;
+    platform::FakeIcons::Pixels round(static_cast<std::size_t>(size * size), 0);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const int dx = 2 * x + 1 - size, dy = 2 * y + 1 - size;
+            if (dx * dx + dy * dy <= (size - 4) * (size - 4))
+                round[static_cast<std::size_t>(y * size + x)] = 0xFF2060C0u;
+        }
+    platform::FakeIcons::Pixels plain(static_cast<std::size_t>(size * size), 0xFF808080u);
+    icons->put("C:\\windows\\system32\\notepad.exe", {round, plain});
+    icons->put("C:\\windows\\win.ini", {});
+    IconsEnv env;
+    env.withIcons = "C:\\windows\\system32\\notepad.exe";
+    env.withoutIcons = "C:\\windows\\win.ini";
+    env.missing = "C:\\windows\\no such program.exe";
+    env.icons = std::move(icons);
+    return env;
 }
 
 }  // namespace kvr::contract

@@ -7,6 +7,7 @@
 #include "platform/preferred_mixer.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_icons.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_registry.h"
@@ -364,6 +365,18 @@ std::unique_ptr<platform::Mixer> makeMixer() {
 
 std::unique_ptr<platform::Keyboard> makeKeyboard() {
     return std::make_unique<platform::Win32Keyboard>();
+}
+
+IconsEnv makeIcons() {
+    wchar_t system[MAX_PATH] = {}, windows[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    IconsEnv env;
+    env.icons = std::make_unique<platform::Win32Icons>();
+    env.withIcons = platform::win32::toUtf8(system) + "\\notepad.exe";
+    env.withoutIcons = platform::win32::toUtf8(windows) + "\\win.ini";
+    env.missing = platform::win32::toUtf8(windows) + "\\no such program.exe";
+    return env;
 }
 
 }  // namespace kvr::contract

@@ -17,6 +17,7 @@
 #include "platform/services.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
+#include "platform/win32/win32_icons.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
@@ -110,7 +111,8 @@ protected:
                            .system = &system_,
                            .files = &files_,
                            .desktop = &desktop_,
-                           .keyboard = &keyboard_});
+                           .keyboard = &keyboard_,
+                           .icons = &icons_});
         ui::setBackend(&backend_);
         modTraducir::LanguageFilePrefix = "\\Lng\\KVR_";
         modTraducir::CurrentLanguage = GetParam();
@@ -229,6 +231,7 @@ private:
     platform::Win32FileSystem files_;
     platform::Win32Desktop desktop_;
     platform::Win32Keyboard keyboard_;
+    platform::Win32Icons icons_;
     ui::Win32Backend backend_{GetModuleHandleW(nullptr)};
 };
 

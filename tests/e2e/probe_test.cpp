@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <thread>
 
+#include "probe_dialog.h"
+#include "probe_treeview.h"
+
 namespace {
 
 std::string tempPath(const std::string& name) {
@@ -185,6 +188,47 @@ TEST(ProbeMenus, FindsACommandByCaptionInOwnAndForeignWindows) {
     ASSERT_EQ(id, 77u) << error;
     ASSERT_TRUE(probe::postMenuCommand(foreign, *id));
     EXPECT_TRUE(other->wait(10000)) << "the foreign window did not get its command";
+    other->kill();
+}
+
+// A tree view's messages carry pointers into its own process: the probe reads another process's
+// tree through memory it takes there, and clicks an item where the screen shows it.
+TEST(ProbeTrees, ReadsAnotherProcesssTreeAndClicksAnItemWhereItIsShown) {
+    auto other = probe::startProcess(probe::exeDir() + "\\probe.exe",
+                                     "create ProbeForeignTree trees "
+                                     "--child \"SysTreeView32:Mi escritorio>first.exe>"
+                                     "C:\\Tools\\second.exe\" --seconds 60");
+    ASSERT_TRUE(other);
+    HWND foreign = waitShown("ProbeForeignTree", other->pid());
+    ASSERT_TRUE(foreign);
+    const auto trees = probe::visibleChildren(foreign, "SysTreeView32");
+    ASSERT_EQ(trees.size(), 1u);
+    HWND tree = trees[0].hwnd;
+    auto items = probe::treeViewItems(tree);
+    ASSERT_TRUE(items) << "the other process's memory could not be used";
+    ASSERT_EQ(items->size(), 3u);
+    EXPECT_EQ((*items)[0].text, "Mi escritorio");
+    EXPECT_EQ((*items)[0].depth, 0);
+    EXPECT_TRUE((*items)[0].expanded);
+    EXPECT_EQ((*items)[1].text, "first.exe");
+    EXPECT_EQ((*items)[2].text, "C:\\Tools\\second.exe");
+    EXPECT_EQ((*items)[2].depth, 1);
+    EXPECT_FALSE((*items)[2].selected);
+
+    const auto rect = probe::treeViewItemRect(tree, (*items)[2].item);
+    ASSERT_TRUE(rect);
+    EXPECT_GT(rect->right, rect->left);
+    EXPECT_GT(rect->top, (*probe::treeViewItemRect(tree, (*items)[1].item)).top) << "below";
+    ASSERT_TRUE(probe::bringToFront(foreign, 5000));
+    ASSERT_TRUE(probe::clickAt((rect->left + rect->right) / 2, (rect->top + rect->bottom) / 2));
+    const DWORD start = GetTickCount();
+    bool selected = false;
+    while (!selected && GetTickCount() - start < 5000) {
+        items = probe::treeViewItems(tree);
+        selected = items && items->size() == 3 && (*items)[2].selected;
+        Sleep(5);
+    }
+    EXPECT_TRUE(selected) << "the click did not select the item";
     other->kill();
 }
 

@@ -11,6 +11,7 @@
 #include "engine/snd_mixer.h"
 #include "mainwin/mod_sys_tray.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_icons.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
@@ -42,10 +43,11 @@ struct FakePlatform {
     platform::FakeMixer mixer;
     platform::FakeShell shell;
     platform::FakeKeyboard keyboard;
+    platform::FakeIcons icons;
 
     FakePlatform() {
         platform::install(
-            {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard});
+            {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();

@@ -577,6 +577,82 @@ TEST(UiTreeView, NodesAndSelection) {
     EXPECT_TRUE(tree.nodes().empty());
 }
 
+TEST(UiTreeView, KeysAreUniqueParentsComeFirstAndTheUserSelectsWithoutNotifying) {
+    TestForm form;
+    TreeView tree(form, "trvLstProc");
+    const int root = tree.add({"Desktop", "Mi escritorio", -1, false, 1});
+    EXPECT_EQ(tree.add({"a.exe", "C:\\a.exe", root, false, 2}), 1);
+    EXPECT_EQ(tree.add({"a.exe", "a.exe", root, false, 3}), -1) << "key in use";
+    EXPECT_EQ(tree.add({"b.exe", "b.exe", 7, false, 0}), -1) << "no such parent";
+    EXPECT_EQ(tree.add({"", "no key", root}), 2);
+    EXPECT_EQ(tree.add({"", "no key either", root}), 3) << "an empty key is none";
+    EXPECT_EQ(tree.indexOf("a.exe"), 1);
+    EXPECT_EQ(tree.indexOf(""), -1);
+    EXPECT_EQ(tree.nodes()[1].image, 2);
+    tree.setExpanded(root, true);
+    EXPECT_TRUE(tree.nodes()[0].expanded);
+    tree.userSelected(1);
+    EXPECT_EQ(tree.selectedIndex(), 1);
+    tree.userSelected(9);
+    EXPECT_EQ(tree.selectedIndex(), 1);
+}
+
+TEST(UiImageList, KeyedImagesAreFoundAgainAndAKeyInUseAddsNothing) {
+    TestForm form;
+    ImageList images(form, "imlProcs", 16);
+    EXPECT_EQ(images.add("NoIcon", ImageList::Pixels(256, 1)), 1);
+    EXPECT_EQ(images.add(ImageList::Pixels(256, 2)), 2);
+    EXPECT_EQ(images.add("app.exe", ImageList::Pixels(256, 3), {{32, ImageList::Pixels(1024, 3)}}),
+              3);
+    EXPECT_EQ(images.add("app.exe", ImageList::Pixels(256, 4)), 0);
+    EXPECT_EQ(images.add("", ImageList::Pixels(256, 5)), 0);
+    EXPECT_EQ(images.images().size(), 3u);
+    EXPECT_EQ(images.indexOf("app.exe"), 3);
+    EXPECT_EQ(images.images()[2][0], 3u);
+    EXPECT_EQ(images.variants(3).size(), 1u);
+    EXPECT_EQ(images.indexOf("NoIcon"), 1);
+    EXPECT_EQ(images.indexOf("other"), 0);
+    TreeView tree(form, "trvLstProc");
+    tree.images = &images;
+    {
+        ImageList gone(form, "imlGone", 16);
+        tree.images = &gone;
+    }
+    EXPECT_EQ(tree.images, nullptr) << "a tree forgets an image list that goes";
+}
+
+TEST(UiListView, KeyedItemsAndRenamesInPlace) {
+    TestForm form;
+    ListView list(form, "lsvOcultar", {"Program"});
+    ListItem calc;
+    calc.text = "calc.exe";
+    calc.key = "calc.exe";
+    EXPECT_EQ(list.addKeyed(calc), 0);
+    EXPECT_EQ(list.addKeyed(calc), -1) << "key in use";
+    ListItem noKey;
+    noKey.text = "x";
+    EXPECT_EQ(list.addKeyed(noKey), 1);
+    EXPECT_EQ(list.addKeyed(noKey), 2) << "an empty key is none";
+    EXPECT_EQ(list.indexOf("calc.exe"), 0);
+    EXPECT_EQ(list.indexOf(""), -1);
+
+    std::vector<std::optional<std::string>> seen;
+    bool refuse = false;
+    list.onAfterLabelEdit = [&](bool& cancel, const std::optional<std::string>& text) {
+        seen.push_back(text);
+        cancel = refuse;
+    };
+    EXPECT_TRUE(list.endLabelEdit(0, "Calculator"));
+    EXPECT_EQ(list.items()[0].text, "Calculator");
+    EXPECT_EQ(list.items()[0].key, "calc.exe");
+    EXPECT_FALSE(list.endLabelEdit(0, std::nullopt)) << "Escape keeps the text";
+    refuse = true;
+    EXPECT_FALSE(list.endLabelEdit(0, "Other"));
+    EXPECT_EQ(list.items()[0].text, "Calculator");
+    EXPECT_FALSE(list.endLabelEdit(5, "Nowhere"));
+    EXPECT_EQ(seen, (std::vector<std::optional<std::string>>{"Calculator", std::nullopt, "Other"}));
+}
+
 // ---------------------------------------------------------------------------------------------
 // What a backend sees: a recording backend stands for the real one.
 

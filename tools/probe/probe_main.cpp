@@ -8,7 +8,9 @@
 #include <map>
 
 #include "probe.h"
+#include "probe_dialog.h"
 #include "probe_listview.h"
+#include "probe_treeview.h"
 
 namespace {
 
@@ -17,6 +19,7 @@ using Args = std::vector<std::string>;
 const char* kUsage = R"(usage: probe COMMAND [ARGS]
   windows [--pid PID] [--class CLASS]      list top-level windows
   create CLASS TITLE [--owner HWND] [--child CLASS:TEXT] [--menu TEXT=ID] [--hidden]
+         (--child SysTreeView32:ROOT>ITEM>ITEM... gives a tree of a root and its items)
          [--hotkey MODVK:VK] [--exit-on ID] [--seconds N]
                                            create a window, print it, then report posted
                                            commands and hotkeys for N s (default 600);
@@ -25,6 +28,7 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   find CLASS [TITLE] [--pid PID] [--timeout MS]
   settled [--pid PID] [--timeout MS]       wait until the program's main window answers
   rows HWND|CLASS [--columns N]            the rows of the window's list view
+  tree HWND|CLASS                          the items of the window's tree view
   mouse HWND                               move the pointer to the window's centre
   tray                                     the notification area's icons: cell and tip
   click X Y [--right]                      click the screen point
@@ -106,7 +110,33 @@ HWND windowArg(const std::string& text) {
     return probe::findWindow(text, std::nullopt, 0, 0);
 }
 
+// "Root>One>Two": a root and its items under it, shown open.
+void fillTree(HWND tree, const std::string& spec) {
+    SetWindowTextW(tree, L"");
+    SetWindowLongPtrW(tree, GWL_STYLE,
+                      GetWindowLongPtrW(tree, GWL_STYLE) | TVS_HASLINES | TVS_HASBUTTONS);
+    HTREEITEM root = nullptr;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = spec.find('>', start);
+        std::wstring text = probe::widen(spec.substr(start, end - start));
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = root ? root : TVI_ROOT;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT;
+        insert.item.pszText = text.data();
+        auto item = reinterpret_cast<HTREEITEM>(
+            SendMessageW(tree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
+        if (!root) root = item;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    SendMessageW(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(root));
+}
+
 int cmdCreate(const Parsed& p) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
     if (p.positional.size() < 2) return 2;
     HWND owner = p.has("--owner") ? probe::parseHwnd(p.options.at("--owner")) : nullptr;
     // Shown only when complete, so that whoever finds it sees its menu and children.
@@ -119,6 +149,8 @@ int cmdCreate(const Parsed& p) {
             probe::createChild(hwnd, childArg.substr(0, colon),
                                colon == std::string::npos ? "" : childArg.substr(colon + 1));
         if (!child) return failWith("child " + childArg + " failed");
+        if (probe::className(child) == WC_TREEVIEWA && colon != std::string::npos)
+            fillTree(child, childArg.substr(colon + 1));
         out("child=" + probe::hwndText(child));
     }
     if (!p.menu.empty()) {
@@ -208,6 +240,18 @@ int cmdRows(const Parsed& p) {
     return 0;
 }
 
+int cmdTree(const Parsed& p) {
+    if (p.positional.empty()) return 2;
+    const auto trees = probe::visibleChildren(windowArg(p.positional[0]), WC_TREEVIEWA);
+    if (trees.empty()) return failWith("no tree view");
+    const auto items = probe::treeViewItems(trees[0].hwnd);
+    if (!items) return failWith("the tree view's process could not be read");
+    for (const probe::TreeItem& item : *items)
+        out("depth=" + std::to_string(item.depth) + " image=" + std::to_string(item.image) +
+            " selected=" + (item.selected ? "1" : "0") + " text=" + probe::quote(item.text));
+    return 0;
+}
+
 int run(const Args& args) {
     if (args.size() < 2) return 2;
     const std::string& cmd = args[1];
@@ -247,6 +291,7 @@ int run(const Args& args) {
         return 0;
     }
     if (cmd == "rows") return cmdRows(parse(args, 2, {}));
+    if (cmd == "tree") return cmdTree(parse(args, 2, {}));
     if (cmd == "mouse" && need(1)) {
         if (!probe::moveMouseOver(windowArg(args[2]))) return failWith("SetCursorPos failed");
         POINT pt;

@@ -463,6 +463,8 @@ std::unique_ptr<ControlPeer> FormWindow::createPeer(Control& control) {
             return createTimerPeer(*this, static_cast<Timer&>(control));
         case Kind::ListView:
             return createListViewPeer(*this, static_cast<ListView&>(control));
+        case Kind::TreeView:
+            return createTreeViewPeer(*this, static_cast<TreeView&>(control));
         case Kind::Toolbar:
             return createToolbarPeer(*this, static_cast<Toolbar&>(control));
         case Kind::CheckBox:

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <optional>
 
 #include "platform/win32/text.h"
 #include "ui/win32/peers.h"
@@ -17,7 +18,8 @@ public:
     ListViewPeer(FormWindow& owner, ListView& list)
         : WindowPeer(owner, list, WC_LISTVIEWW,
                      WS_TABSTOP | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_SHOWSELALWAYS |
-                         (list.multiSelect ? 0 : LVS_SINGLESEL),
+                         (list.multiSelect ? 0 : LVS_SINGLESEL) |
+                         (list.labelEdit ? LVS_EDITLABELS : 0),
                      WS_EX_CLIENTEDGE),
           list_(list) {
         if (!hwnd_) return;
@@ -31,7 +33,8 @@ public:
         if (!hwnd_) return;
         switch (what) {
             case Change::Items:
-                pushItems();
+                // The control takes an accepted new text itself when the edit ends.
+                if (!endingEdit_) pushItems();
                 break;
             case Change::Selection:
                 pushSelection();
@@ -87,8 +90,35 @@ public:
                 result = 0;
                 return true;
             }
+            case LVN_KEYDOWN:
+                // F2 renames, as in the system's own lists.
+                if (list_.labelEdit &&
+                    reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_F2) {
+                    const int focused = ListView_GetNextItem(hwnd_, -1, LVNI_FOCUSED);
+                    if (focused >= 0) ListView_EditLabel(hwnd_, focused);
+                }
+                return false;
+            case LVN_ENDLABELEDITW: {
+                const auto& edit = reinterpret_cast<const NMLVDISPINFOW&>(header);
+                std::optional<std::string> text;
+                if (edit.item.pszText) text = platform::win32::toUtf8(edit.item.pszText);
+                bool accepted = false;
+                {
+                    Syncing guard(endingEdit_);
+                    accepted = edit.item.iItem >= 0 &&
+                               list_.endLabelEdit(static_cast<std::size_t>(edit.item.iItem), text);
+                }
+                result = accepted ? TRUE : FALSE;
+                return true;
+            }
         }
         return false;
+    }
+
+    // While a text is being edited, Enter and Escape end the edit rather than the dialog.
+    bool wantsKey(WPARAM virtualKey) const override {
+        return (virtualKey == VK_RETURN || virtualKey == VK_ESCAPE) && hwnd_ &&
+               ListView_GetEditControl(hwnd_) != nullptr;
     }
 
 private:
@@ -222,6 +252,7 @@ private:
 
     ListView& list_;
     bool syncing_ = false;
+    bool endingEdit_ = false;
 };
 
 }  // namespace

@@ -189,6 +189,7 @@ private:
 // The kinds that are child windows.
 std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control);
 std::unique_ptr<Peer> createListViewPeer(FormWindow& owner, ListView& list);
+std::unique_ptr<Peer> createTreeViewPeer(FormWindow& owner, TreeView& tree);
 std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer);
 std::unique_ptr<Peer> createToolbarPeer(FormWindow& owner, Toolbar& bar);
 // Check boxes, option buttons, text boxes, drop-down lists and tab strips.
