@@ -66,7 +66,8 @@ public:
     // True when the window and every parent up to the desktop are shown (owners do not count).
     virtual bool isWindowVisible(Hwnd h) = 0;
     virtual bool isWindow(Hwnd h) = 0;
-    // With an sw:: command; true when the window was visible before the call.
+    // With an sw:: command; true when the window was visible before the call. A window whose
+    // thread does not answer gets the command as showWindowAsync would give it.
     virtual bool showWindow(Hwnd h, int cmd) = 0;
     // ShowWindowAsync: the window's own thread carries the command out, and the caller does not
     // wait for it, so a program that does not answer cannot hold the caller up. A window of the

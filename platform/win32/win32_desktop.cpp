@@ -112,7 +112,18 @@ bool Win32Desktop::isWindow(Hwnd h) {
 }
 
 bool Win32Desktop::showWindow(Hwnd h, int cmd) {
-    return ShowWindow(toHwnd(h), cmd) != FALSE;
+    HWND w = toHwnd(h);
+    // ShowWindow waits for the window's thread: a program that has stopped taking messages
+    // would hold us, and every hotkey after, until it wakes. Such a window gets the command
+    // to carry out when it does.
+    constexpr UINT kAnswerMs = 250;
+    if (GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId() &&
+        !SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, nullptr)) {
+        const bool wasVisible = IsWindowVisible(w) != FALSE;
+        ShowWindowAsync(w, cmd);
+        return wasVisible;
+    }
+    return ShowWindow(w, cmd) != FALSE;
 }
 
 bool Win32Desktop::showWindowAsync(Hwnd h, int cmd) {

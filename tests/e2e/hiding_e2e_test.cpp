@@ -1,4 +1,7 @@
 // Hiding and showing other programs' windows from the keyboard, as a user does it.
+#include <atomic>
+#include <thread>
+
 #include "kvr_e2e.h"
 
 namespace e2e {
@@ -121,6 +124,43 @@ TEST_F(Hiding, TitleHotkeyHidesTheMatchingTitlesAndShowByTitleAndShowAllReturnTh
     EXPECT_TRUE(becomes(report, true, "Ctrl+F12"));
     EXPECT_TRUE(becomes(sheet, true, "Ctrl+F12"));
     EXPECT_TRUE(becomes(lunch, true, "Ctrl+F12"));
+}
+
+// A window whose program has stopped answering: hiding it must not stop the program with it,
+// or every later press would go unheard.
+TEST_F(Hiding, AHungProgramsWindowHoldsUpNoLaterPress) {
+    std::atomic<HWND> frozen{nullptr};
+    HANDLE wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread program([&] {
+        HWND w = probe::createWindow("KvrE2eFrozen", "Not responding");
+        MoveWindow(w, 40, 40, 280, 200, TRUE);
+        probe::pump(200);
+        frozen = w;
+        WaitForSingleObject(wake, 60000);  // takes no message meanwhile
+        probe::pump(200);
+        DestroyWindow(w);
+    });
+    struct Release {
+        HANDLE wake;
+        std::thread& program;
+        ~Release() {
+            SetEvent(wake);
+            program.join();
+            CloseHandle(wake);
+        }
+    } release{wake, program};
+    ASSERT_TRUE(pumpUntil([&] { return frozen.load() != nullptr; }, 5000));
+    probe::pump(5500);  // the system calls a window hung after 5 s without taking messages
+    HWND other = windowAt("KvrE2eAnswering", "Answering", 5);
+    probe::pump(200);
+
+    ASSERT_TRUE(probe::moveMouseOver(frozen));
+    press(16, 120);  // Shift+F9 over the hung window
+    ASSERT_TRUE(probe::moveMouseOver(other));
+    press(16, 120);
+    EXPECT_TRUE(becomes(other, false, "Shift+F9 after one over a hung window"));
+    press(17, 123);  // Ctrl+F12: show all
+    EXPECT_TRUE(becomes(other, true, "Ctrl+F12"));
 }
 
 TEST_F(Hiding, ExitWithWindowsHiddenShowsThemAllAgain) {
