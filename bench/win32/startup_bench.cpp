@@ -8,30 +8,12 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
 
+using namespace bench;
+
 namespace {
-
-const std::vector<std::pair<int, int>> kDefaults = {{16, 120}, {16, 121}, {16, 122}, {17, 120},
-                                                    {17, 121}, {17, 122}, {17, 123}, {18, 87},
-                                                    {18, 113}, {18, 114}, {16, 115}, {17, 115}};
-
-double nowMs() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) * 1000.0 / double(freq.QuadPart);
-}
-
-void cleanState() {
-    probe::killProcessesNamed("kvr.exe");
-    probe::regDeleteTree("HKCU\\Software\\ORQ");
-    probe::regDeleteValue("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KVR");
-}
 
 enum class Outcome { kMeasured, kCollided, kFailed };
 
@@ -86,11 +68,7 @@ Outcome oneRun(const std::string& exe, double timeoutMs, double* ms) {
                      kvr->running() ? "timed out" : "ended");
     }
 
-    std::string why;
-    if (!probe::sendExitCommand(probe::exeDir() + "\\Lng", 5000, &why) || !kvr->wait(15000)) {
-        std::fprintf(stderr, "clean exit failed (%s); ending it\n", why.c_str());
-        kvr->kill();
-    }
+    endCleanly(*kvr);
     return outcome;
 }
 
@@ -124,11 +102,7 @@ int main(int argc, char** argv) {
         times.push_back(ms);
     }
     cleanState();
-    std::sort(times.begin(), times.end());
-    double median = times.size() % 2 ? times[times.size() / 2]
-                                     : (times[times.size() / 2 - 1] + times[times.size() / 2]) / 2;
-    std::printf("startup_to_hotkeys_ms runs=%d min=%.1f median=%.1f max=%.1f\n", runs,
-                times.front(), median, times.back());
+    reportKeyed("startup_to_hotkeys_ms", times);
     std::printf("kvr_exe_bytes=%llu\n", size);
     return 0;
 }

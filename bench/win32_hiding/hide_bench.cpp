@@ -10,43 +10,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
 
+using namespace bench;
+
 namespace {
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-// Our windows answer the program's calls only while we pump; a millisecond between polls
-// keeps the Wine server from starving.
-template <class Pred>
-bool pumpUntil(Pred pred, double timeoutMs, DWORD pollMs = 1) {
-    const double start = nowMs();
-    while (!pred()) {
-        if (nowMs() - start > timeoutMs) return false;
-        probe::pump();
-        Sleep(pollMs);
-    }
-    return true;
-}
-
-void report(const char* what, std::vector<double> ms) {
-    std::sort(ms.begin(), ms.end());
-    if (ms.empty()) {
-        std::printf("%-36s no sample\n", what);
-        return;
-    }
-    std::printf("%-36s min %8.1f ms  median %8.1f ms  max %8.1f ms  (n=%zu)\n", what, ms.front(),
-                ms[ms.size() / 2], ms.back(), ms.size());
-}
 
 bool allHidden(const std::vector<HWND>& windows) {
     return std::none_of(windows.begin(), windows.end(), probe::isVisible);
@@ -65,8 +34,8 @@ public:
         thread_ = std::thread([this, count, &ready] {
             for (int i = 0; i < count; ++i) {
                 const bool match = i % 10 == 0;
-                HWND w = probe::createWindow(
-                    "KvrBenchMany", (match ? "Budget " : "Document ") + std::to_string(i));
+                HWND w = probe::createWindow("KvrBenchMany",
+                                             (match ? "Budget " : "Document ") + std::to_string(i));
                 all.push_back(w);
                 if (match) matching.push_back(w);
             }

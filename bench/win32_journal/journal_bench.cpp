@@ -13,26 +13,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
+
+using namespace bench;
 
 namespace {
 
 constexpr int kWindows = 100;
-const std::vector<std::pair<int, int>> kDefaults = {{16, 120}, {16, 121}, {16, 122}, {17, 120},
-                                                    {17, 121}, {17, 122}, {17, 123}, {18, 87},
-                                                    {18, 113}, {18, 114}, {16, 115}, {17, 115}};
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // The hidden windows live on a thread that always answers, as a real program's would: the
 // program's ShowWindow on them waits for that.
 class TargetThread {
@@ -65,33 +53,12 @@ private:
     DWORD threadId_ = 0;
 };
 
-template <class Pred>
-bool waitFor(Pred pred, double timeoutMs) {
-    const double start = nowMs();
-    while (!pred()) {
-        if (nowMs() - start > timeoutMs) return false;
-        Sleep(1);
-    }
-    return true;
-}
-
-void cleanState() {
-    probe::killProcessesNamed("kvr.exe");
-    DeleteFileW(probe::widen(probe::hiddenJournal()).c_str());
-    probe::regDeleteTree("HKCU\\Software\\ORQ");
-    probe::regDeleteValue("HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Run", "KVR");
+// A first start whose hide by title finds exactly the target windows.
+void freshStart() {
+    cleanState();
     const std::string options = "HKCU\\Software\\ORQ\\KVR\\Options";
     for (auto [name, value] : {std::pair{"BxTT", "Journal bench"}, {"BxTA", "0"}, {"OO", "0"}})
         probe::regSetString(options, name, value);
-}
-
-bool endCleanly(probe::Process& kvr) {
-    std::string why;
-    if (probe::sendExitCommand(probe::exeDir() + "\\Lng", 10000, &why) && kvr.wait(15000))
-        return true;
-    std::fprintf(stderr, "clean exit failed (%s); ending it\n", why.c_str());
-    kvr.kill();
-    return false;
 }
 
 struct Run {
@@ -103,7 +70,7 @@ enum class Outcome { kMeasured, kCollided, kFailed };
 
 // Hides the windows with the program, kills it, and times the next start.
 Outcome oneRun(const std::string& exe, Run* run) {
-    cleanState();
+    freshStart();
     TargetThread targets;
     auto kvr = probe::startProcess(exe);
     if (!kvr || !probe::waitSettled(kvr->pid(), 30000) ||
@@ -162,11 +129,6 @@ Outcome oneRun(const std::string& exe, Run* run) {
     return outcome;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -174,7 +136,7 @@ int main(int argc, char** argv) {
     const std::string exe = probe::exeDir() + "\\kvr.exe";
 
     // Memory once idle: a clean start, settled, then left alone.
-    cleanState();
+    freshStart();
     auto kvr = probe::startProcess(exe);
     if (!kvr || !probe::waitSettled(kvr->pid(), 30000)) {
         std::printf("kvr.exe did not start\n");
@@ -208,9 +170,7 @@ int main(int argc, char** argv) {
         hotkeys.push_back(run.hotkeysMs);
     }
     cleanState();
-    std::printf("journal_%d_windows_back_ms runs=%d median=%.1f max=%.1f\n", kWindows, runs,
-                median(back), *std::max_element(back.begin(), back.end()));
-    std::printf("startup_with_journal_%d_to_hotkeys_ms runs=%d median=%.1f max=%.1f\n", kWindows,
-                runs, median(hotkeys), *std::max_element(hotkeys.begin(), hotkeys.end()));
+    reportKeyed("journal_" + std::to_string(kWindows) + "_windows_back_ms", back);
+    reportKeyed("startup_with_journal_" + std::to_string(kWindows) + "_to_hotkeys_ms", hotkeys);
     return 0;
 }

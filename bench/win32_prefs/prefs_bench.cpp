@@ -9,51 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
 
-namespace {
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <class Pred>
-bool pumpUntil(Pred pred, double timeoutMs) {
-    const double start = nowMs();
-    while (!pred()) {
-        if (nowMs() - start > timeoutMs) return false;
-        probe::pump();
-        Sleep(1);
-    }
-    return true;
-}
-
-void report(const char* what, std::vector<double> ms) {
-    if (ms.empty()) {
-        std::printf("%-34s no run measured\n", what);
-        return;
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-34s min %7.1f  median %7.1f  max %7.1f ms  (%zu runs)\n", what, ms.front(),
-                ms[ms.size() / 2], ms.back(), ms.size());
-}
-
-}  // namespace
+using namespace bench;
 
 int main(int argc, char** argv) {
     int runs = 10;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
     const std::string dir = probe::exeDir();
-    probe::killProcessesNamed("kvr.exe");
-    probe::regDeleteTree("HKCU\\Software\\ORQ");
+    cleanState();
     probe::regSetString("HKCU\\Software\\ORQ\\KVR\\Options", "OI", "0");
     auto kvr = probe::startProcess(dir + "\\kvr.exe");
     HWND main = kvr ? probe::waitSettled(kvr->pid(), 30000) : nullptr;

@@ -16,20 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
 
-namespace {
+using namespace bench;
 
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
+namespace {
 
 // Wine reports no processor time for another process, so it is read where Linux keeps it:
 // /proc, which Wine shows as Z:\proc.
@@ -121,12 +113,7 @@ private:
 };
 
 bool waitVisible(HWND w, bool visible, DWORD timeoutMs) {
-    const double start = nowMs();
-    while (probe::isVisible(w) != visible) {
-        if (nowMs() - start > timeoutMs) return false;
-        Sleep(1);
-    }
-    return true;
+    return waitFor([&] { return probe::isVisible(w) == visible; }, timeoutMs);
 }
 
 }  // namespace
@@ -199,12 +186,7 @@ int main(int argc, char** argv) {
         back.push_back(nowMs() - start);
         Sleep(37);  // out of step with the timer
     }
-    std::sort(back.begin(), back.end());
-    if (!back.empty()) {
-        std::printf("%-50s min %5.1f  median %5.1f  max %5.1f ms (n=%zu)\n",
-                    "a listed window shown while hiding is on, until hidden", back.front(),
-                    back[back.size() / 2], back.back(), back.size());
-    }
+    bench::report("a listed window shown while hiding is on, until hidden", back);
     probe::pressKey(17, 115);
     waitVisible(window, true, 5000);
 

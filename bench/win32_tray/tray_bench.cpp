@@ -11,45 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "probe.h"
 
+using namespace bench;
+
 namespace {
-
-double nowMs() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-template <class Pred>
-bool pumpUntil(Pred pred, double timeoutMs) {
-    const double start = nowMs();
-    while (!pred()) {
-        if (nowMs() - start > timeoutMs) return false;
-        probe::pump();
-        Sleep(1);
-    }
-    return true;
-}
 
 bool iconThere(const std::string& tip) {
     for (const auto& icon : probe::trayIcons())
         if (icon.tip == tip) return true;
     return false;
-}
-
-void report(const char* name, std::vector<double> ms) {
-    if (ms.empty()) return;
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    const double median = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-    std::printf("%s runs=%zu min=%.1f median=%.1f max=%.1f\n", name, n, ms.front(), median,
-                ms.back());
 }
 
 }  // namespace
@@ -104,8 +76,8 @@ int main(int argc, char** argv) {
         if (!probe::sendExitCommand(lng, 5000, &error) || !kvr->wait(15000)) kvr->kill();
     }
     probe::regDeleteTree("HKCU\\Software\\ORQ");
-    report("start_to_tray_icon_ms", toIcon);
-    report("icon_click_to_window_ms", toWindow);
-    report("close_box_to_icon_ms", toIconBack);
+    reportKeyed("start_to_tray_icon_ms", toIcon);
+    reportKeyed("icon_click_to_window_ms", toWindow);
+    reportKeyed("close_box_to_icon_ms", toIconBack);
     return 0;
 }
