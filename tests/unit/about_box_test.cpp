@@ -4,18 +4,14 @@
 #include "mainwin/frm_ppal.h"
 #include "startup/frm_splash.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 #include "tests/unit/program.h"
 
 namespace kvr {
 namespace {
 
-class AboutBox : public ::testing::Test {
+class AboutBox : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
-
     std::string formText(const std::string& language, const std::string& code) {
         const auto text = langfile::read(fake.lng("KVR_" + language + ".txt"));
         return text ? langfile::split(langfile::lookUp(*text, code).value_or(""))[0] : "";

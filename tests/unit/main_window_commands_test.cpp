@@ -6,22 +6,19 @@
 #include "mainwin/frm_ppal.h"
 #include "startup/mod_mensajes.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 
 namespace kvr {
 namespace {
 
 using platform::Hwnd;
 
-class MainWindowCommands : public ::testing::Test {
+class MainWindowCommands : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
     int x = 0;
 
     MainWindowCommands() {
-        main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
+        giveHandle();
         settings::BxTA = true;
         settings::OO = 0;
     }

@@ -6,6 +6,7 @@
 #include "base/ids.h"
 #include "mainwin/frm_ppal.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 
 namespace kvr {
 namespace {
@@ -13,16 +14,12 @@ namespace {
 using ids::Slot;
 using platform::Hwnd;
 
-class MainWindowList : public ::testing::Test {
+class MainWindowList : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
     int x = 0;
 
     MainWindowList() {
-        main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
+        giveHandle();
         settings::BxTA = false;
         settings::BxTP = 1;
         settings::BxTS = 1;

@@ -3,17 +3,13 @@
 #include "mainwin/frm_ppal.h"
 #include "startup/cls_wbd.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 
 namespace kvr {
 namespace {
 
-class MainWindowLanguages : public ::testing::Test {
+class MainWindowLanguages : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
-
     std::vector<std::string> captions() {
         std::vector<std::string> c;
         for (auto* item : main.languageItems()) c.push_back(item->caption());
@@ -44,8 +40,7 @@ TEST_F(MainWindowLanguages, ChoosingALanguageRetranslatesStoresItAndMovesTheTick
     EXPECT_EQ(ticks(), (std::vector<bool>{false, false, true}));
     EXPECT_NE(main.caption(), englishTitle);
     EXPECT_NE(main.mnuSalir.caption(), englishExit);
-    EXPECT_EQ(clsWBD().strDame("HKCU\\Software\\ORQ\\KVR\\Language", "Language"),
-              "Espa\xC3\xB1ol");
+    EXPECT_EQ(clsWBD().strDame("HKCU\\Software\\ORQ\\KVR\\Language", "Language"), "Espa\xC3\xB1ol");
     EXPECT_EQ(modGeneral::HelpFile, "C:\\Program Files\\KVR\\Lng\\KVR_Esp.chm");
 
     main.languageItems()[0]->click();

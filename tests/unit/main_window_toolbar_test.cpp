@@ -5,6 +5,7 @@
 
 #include "mainwin/frm_ppal.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 #include "ui/canvas.h"
 
 namespace kvr {
@@ -123,13 +124,7 @@ TEST(ToolbarState, PressReachesOnlyEnabledButtonsOfAnEnabledToolbar) {
     EXPECT_EQ(bar.buttons().size(), 3u);
 }
 
-class MainWindowToolbar : public ::testing::Test {
-protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
-};
+class MainWindowToolbar : public test::MainWindowTest {};
 
 TEST_F(MainWindowToolbar, EveryCommandHasItsOwnPictureAtEveryScale) {
     std::set<std::vector<std::uint32_t>> seen;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "mainwin/frm_ppal.h"
+#include "tests/unit/main_window_fixture.h"
 #include "tests/unit/prefs_fixture.h"
 
 namespace kvr {
@@ -295,15 +296,10 @@ TEST_F(PrefsApply, HideNowStoresFirstThenHidesByTheNewTitle) {
 
 // The dialog over the real main window: where it opens from, and the close that comes from
 // outside while it is open.
-class PrefsOverMainWindow : public ::testing::Test {
+class PrefsOverMainWindow : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
-
     PrefsOverMainWindow() {
-        main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
+        giveHandle();
         clsWBD registry;
         modGeneral::PrepareSettings(registry);
         settings::load(settings::options(), [&](const std::string& name) {

@@ -6,6 +6,7 @@
 #include "mainwin/frm_ppal.h"
 #include "startup/cls_wbd.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 #include "ui/controls.h"
 
 namespace kvr {
@@ -180,12 +181,8 @@ std::string shippedText(test::FakePlatform& fake, const std::string& file,
     return value ? langfile::split(*value)[0] : "(no " + code + " in " + file + ")";
 }
 
-class SwitchLanguageTest : public ::testing::Test {
+class SwitchLanguageTest : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
     OtherForm pref{"frmPref"};
     OtherForm about{"frmAbout"};
     OtherForm otherMain{"frmOtroPpal"};
@@ -194,7 +191,7 @@ protected:
     std::vector<ui::MenuItem*> items{&main.mmnuLenguasDisponibles, &deutsch, &espanol};
 
     SwitchLanguageTest() {
-        main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
+        giveHandle();
         deutsch.index = 1;
         espanol.index = 2;
         // A German file with a few codes: the others come from English.

@@ -8,6 +8,7 @@
 #include "mainwin/mod_sys_tray.h"
 #include "mainwin/program_icon.h"
 #include "tests/unit/fake_platform.h"
+#include "tests/unit/main_window_fixture.h"
 
 namespace kvr {
 namespace {
@@ -17,15 +18,10 @@ using platform::NotifyIcon;
 
 constexpr Hwnd kReceiver = 0x5150;
 
-class TrayIcon : public ::testing::Test {
+class TrayIcon : public test::MainWindowTest {
 protected:
-    test::FakePlatform fake;
-    test::FakeTrayArea trayArea;
-    engine::HideEngine hideEngine{trayArea};
-    frmPpal main{hideEngine};
-
     TrayIcon() {
-        main.setTestHandle(fake.desktop.create("KVR_frmPpal", "KVR", {.visible = false}));
+        giveHandle();
         main.picSysTray.setTestHandle(kReceiver);
         settings::OI = 1;
         settings::OT = 1;
