@@ -315,6 +315,30 @@ TEST_F(Preferences, HotkeysActWhileTheDialogIsOpen) {
     EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(dialog); }, kActMs));
 }
 
+// A hide by title may match the dialog itself; what the show brings back is still the dialog,
+// modal over the main window, and Escape still cancels it.
+TEST_F(Preferences, ADialogAHideByTitleTookAwayComesBackStillWorking) {
+    ASSERT_TRUE(endProgram());
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "BxTT", text("0100")));  // its own title
+    ASSERT_TRUE(probe::regSetString(kOptionsKey, "BxTP", "3"));           // the whole title
+    startProgram();
+    HWND dialog = openPreferences();
+    ASSERT_NE(dialog, nullptr);
+
+    ASSERT_TRUE(probe::pressKey(16, kVkF11));  // Shift+F11: hide by title
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(dialog); }, kActMs));
+    probe::pump(300);
+    EXPECT_FALSE(IsWindowEnabled(main)) << "the main window took input while its dialog was away";
+    ASSERT_TRUE(probe::pressKey(17, kVkF11));  // Ctrl+F11: show by title
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(dialog); }, kActMs));
+
+    ASSERT_TRUE(probe::bringToFront(dialog, kActMs));
+    probe::pressKey(0, kVkEscape);
+    EXPECT_TRUE(pumpUntil([&] { return !IsWindow(dialog) || !probe::isVisible(dialog); }, kActMs))
+        << "Escape no longer cancels the dialog";
+    EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(main) != FALSE; }, kActMs));
+}
+
 // Pictures of the dialog for the eye: every tab in each language at 96 dpi.
 TEST_F(Preferences, EveryTabInEveryLanguage) {
     for (const std::string name : {"English", "Deutsch", "Espa\xC3\xB1ol"}) {

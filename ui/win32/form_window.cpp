@@ -594,7 +594,9 @@ void FormWindow::runModal(Form* owner) {
     }
     focusFirstControl();
     MSG message;
-    while (*alive && IsWindowVisible(self)) {
+    // Until the form itself goes: a dialog that a hide by title took away stays modal, and the
+    // show that brings it back brings back a working dialog.
+    while (*alive && form_.loaded() && form_.visible()) {
         const BOOL got = GetMessageW(&message, nullptr, 0, 0);
         if (got == 0) {
             // Leave the quit for the loop that owns the program.
