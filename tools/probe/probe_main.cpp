@@ -111,15 +111,15 @@ HWND windowArg(const std::string& text) {
 }
 
 // "Root>One>Two": a root and its items under it, shown open.
-void fillTree(HWND tree, const std::string& spec) {
+void fillTree(HWND tree, const std::string& items) {
     SetWindowTextW(tree, L"");
     SetWindowLongPtrW(tree, GWL_STYLE,
                       GetWindowLongPtrW(tree, GWL_STYLE) | TVS_HASLINES | TVS_HASBUTTONS);
     HTREEITEM root = nullptr;
     std::size_t start = 0;
     for (;;) {
-        const std::size_t end = spec.find('>', start);
-        std::wstring text = probe::widen(spec.substr(start, end - start));
+        const std::size_t end = items.find('>', start);
+        std::wstring text = probe::widen(items.substr(start, end - start));
         TVINSERTSTRUCTW insert{};
         insert.hParent = root ? root : TVI_ROOT;
         insert.hInsertAfter = TVI_LAST;
