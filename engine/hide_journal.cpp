@@ -101,9 +101,19 @@ std::string HideJournal::folder() {
     return local.empty() ? std::string() : local + "\\KVR";
 }
 
+namespace {
+
+// One journal per logon session: a copy of the program in another session of the same user
+// has windows of its own hidden, which a start here can neither see nor show.
+std::string journalName(const char* extension) {
+    return "\\hidden-" + std::to_string(platform::system().sessionId()) + extension;
+}
+
+}  // namespace
+
 std::string HideJournal::path() {
     const std::string f = folder();
-    return f.empty() ? std::string() : f + "\\hidden.dat";
+    return f.empty() ? std::string() : f + journalName(".dat");
 }
 
 bool HideJournal::keep(const std::vector<Hidden>& hidden) {
@@ -148,7 +158,7 @@ bool HideJournal::write(const std::vector<JournalEntry>& entries) {
         return true;
     }
     if (!folderMade_) folderMade_ = files.createFolder(folder());
-    const std::string temp = folder() + "\\hidden.tmp";
+    const std::string temp = folder() + journalName(".tmp");
     // Whole beside the old journal first, then in its place in one step: a process killed at
     // any moment leaves the old journal or the new one, never a cut one.
     if (files.writeFile(temp, EncodeJournal(entries)) && files.moveFile(temp, file, true)) {

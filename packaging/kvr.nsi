@@ -158,8 +158,8 @@ Section "Uninstall"
     RMDir "$INSTDIR\Lng"
     Delete "$INSTDIR\uninstall.exe"
     ; The journal of hidden windows, which the copy closed above has emptied.
-    Delete "$LOCALAPPDATA\KVR\hidden.dat"
-    Delete "$LOCALAPPDATA\KVR\hidden.tmp"
+    Delete "$LOCALAPPDATA\KVR\hidden-*.dat"
+    Delete "$LOCALAPPDATA\KVR\hidden-*.tmp"
     RMDir "$LOCALAPPDATA\KVR"
     ; Not /r: a folder the user chose may hold files of their own.
     RMDir "$INSTDIR"

@@ -30,6 +30,9 @@ public:
     // The user's local application data folder (CSIDL_LOCAL_APPDATA), without a trailing "\";
     // "" when the system does not say.
     virtual std::string localAppDataFolder() = 0;
+    // The logon session this process runs in. One user's sessions share that folder, and a
+    // copy of the program may run in each.
+    virtual std::uint32_t sessionId() = 0;
     virtual int screenWidth() = 0;   // pixels
     virtual int screenHeight() = 0;  // pixels
     // Modal; returns the button id.

@@ -24,6 +24,7 @@ public:
     std::string appFolder() override { return folder; }
     std::string exeTitle() override { return title; }
     std::string localAppDataFolder() override { return localAppData; }
+    std::uint32_t sessionId() override { return session; }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -37,6 +38,7 @@ public:
     std::string folder = "C:\\Program Files\\KVR";
     std::string title = "kvr";
     std::string localAppData = "C:\\Users\\user\\AppData\\Local";
+    std::uint32_t session = 1;
     int width = 1280;
     int height = 800;
     std::vector<Box> boxes;

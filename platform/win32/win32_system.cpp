@@ -52,6 +52,11 @@ std::string Win32System::appFolder() {
     return win32::toUtf8(path);
 }
 
+std::uint32_t Win32System::sessionId() {
+    DWORD id = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &id) ? id : 0;
+}
+
 std::string Win32System::localAppDataFolder() {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {

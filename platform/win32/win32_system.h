@@ -16,6 +16,7 @@ public:
     std::string appFolder() override;
     std::string exeTitle() override;
     std::string localAppDataFolder() override;
+    std::uint32_t sessionId() override;
     int screenWidth() override;
     int screenHeight() override;
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,

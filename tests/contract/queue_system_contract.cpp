@@ -152,6 +152,13 @@ TEST(SystemContract, LocalAppDataIsAFullPathWithoutATrailingBackslash) {
     EXPECT_NE(folder, system->appFolder()) << "the user's, not the program's";
 }
 
+TEST(SystemContract, TheSessionIsAUsersNotTheServicesOne) {
+    auto system = kvr::contract::makeSystem();
+    // Session 0 holds services only; a program with windows on the user's desktop is never in it.
+    EXPECT_NE(system->sessionId(), 0u);
+    EXPECT_EQ(system->sessionId(), system->sessionId());
+}
+
 class FilesContract : public ::testing::Test {
 protected:
     void SetUp() override { env = kvr::contract::makeFilesEnv(); }

@@ -26,7 +26,7 @@ using platform::FileStep;
 using platform::Hwnd;
 namespace method = ids::method;
 
-constexpr const char* kJournal = "C:\\Users\\user\\AppData\\Local\\KVR\\hidden.dat";
+constexpr const char* kJournal = "C:\\Users\\user\\AppData\\Local\\KVR\\hidden-1.dat";
 
 TEST(JournalFile, EntriesComeBackAsTheyWereWritten) {
     const std::vector<JournalEntry> entries = {
@@ -110,7 +110,7 @@ protected:
     std::size_t journalWrites() {
         return std::count_if(
             fake.files.changes.begin(), fake.files.changes.end(), [](const std::string& c) {
-                return c.rfind("write ", 0) == 0 && c.find("hidden.tmp") != std::string::npos;
+                return c.rfind("write ", 0) == 0 && c.find("hidden-1.tmp") != std::string::npos;
             });
     }
     // What a killed process leaves: the journal on disk and the windows as they are; the next
@@ -223,11 +223,11 @@ TEST_F(Journal, HidingByProgramWritesOnlyWhenATickHidSomethingNew) {
 
 TEST_F(Journal, AJournalThatCannotBeWrittenNeverStopsAHide) {
     const Hwnd a = under("Notepad", "a.txt");
-    fake.files.failNext(FileStep::Write, "C:\\Users\\user\\AppData\\Local\\KVR\\hidden.tmp");
+    fake.files.failNext(FileStep::Write, "C:\\Users\\user\\AppData\\Local\\KVR\\hidden-1.tmp");
     press(Slot::HideUnderMouse);
     EXPECT_FALSE(visible(a));
     EXPECT_FALSE(fake.files.exists(kJournal));
-    EXPECT_FALSE(fake.files.exists("C:\\Users\\user\\AppData\\Local\\KVR\\hidden.tmp"));
+    EXPECT_FALSE(fake.files.exists("C:\\Users\\user\\AppData\\Local\\KVR\\hidden-1.tmp"));
     // The next command writes what is hidden then, the earlier window included.
     const Hwnd b = under("Notepad", "b.txt");
     press(Slot::HideUnderMouse);
@@ -310,6 +310,28 @@ TEST_F(Journal, AWindowItsProgramShowedMeanwhileIsLeftAloneButItsPopUpsComeBack)
         EXPECT_NE(call.hwnd, lone) << "not touched at all";
     }
     EXPECT_TRUE(visible(find));
+}
+
+// One user, two sessions, a copy in each: neither a start nor a hide in one may touch the
+// journal of the copy in the other, which still needs it if that copy is killed.
+TEST_F(Journal, ACopyInAnotherSessionKeepsItsOwnJournal) {
+    fake.system.session = 2;
+    const Hwnd theirs = under("Notepad", "theirs", 20);
+    press(Slot::HideUnderMouse);
+    std::string theirJournal;
+    ASSERT_TRUE(
+        fake.files.readFile(fake.system.localAppData + "\\KVR\\hidden-2.dat", theirJournal));
+
+    fake.system.session = 1;
+    const engine::Recovery recovery = killAndStartAgain();
+    EXPECT_EQ(recovery.entries, 0u);
+    EXPECT_FALSE(visible(theirs));
+    const Hwnd mine = under("Notepad", "mine", 20);
+    press(Slot::HideUnderMouse);
+    EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{mine});
+    std::string after;
+    ASSERT_TRUE(fake.files.readFile(fake.system.localAppData + "\\KVR\\hidden-2.dat", after));
+    EXPECT_EQ(after, theirJournal);
 }
 
 TEST_F(Journal, AMissingEmptyOrForeignJournalShowsNothing) {

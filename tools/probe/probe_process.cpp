@@ -101,7 +101,9 @@ std::string hiddenJournal() {
     wchar_t folder[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
         return {};
-    return narrow(folder) + "\\KVR\\hidden.dat";
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return narrow(folder) + "\\KVR\\hidden-" + std::to_string(session) + ".dat";
 }
 
 bool processMemory(DWORD pid, std::size_t* workingSet, std::size_t* privateBytes) {
