@@ -58,6 +58,12 @@ private:
     std::size_t pos_ = 0;
 };
 
+// One journal per logon session: a copy of the program in another session of the same user
+// has windows of its own hidden, which a start here can neither see nor show.
+std::string journalName(const char* extension) {
+    return "\\hidden-" + std::to_string(platform::system().sessionId()) + extension;
+}
+
 bool readEntry(Reader& in, JournalEntry& entry) {
     std::uint32_t hwnd = 0, owner = 0, processId = 0, method = 0;
     if (!in.number(hwnd, 4) || !in.number(owner, 4) || !in.number(processId, 4) ||
@@ -100,16 +106,6 @@ std::string HideJournal::folder() {
     const std::string local = platform::system().localAppDataFolder();
     return local.empty() ? std::string() : local + "\\KVR";
 }
-
-namespace {
-
-// One journal per logon session: a copy of the program in another session of the same user
-// has windows of its own hidden, which a start here can neither see nor show.
-std::string journalName(const char* extension) {
-    return "\\hidden-" + std::to_string(platform::system().sessionId()) + extension;
-}
-
-}  // namespace
 
 std::string HideJournal::path() {
     const std::string f = folder();
