@@ -13,7 +13,6 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kDialogClass = "KVR_frmPref";
 constexpr const char* kTargetClass = "KvrE2eEditorTarget";
 constexpr DWORD kActMs = 5000;
 
@@ -79,20 +78,8 @@ protected:
         ASSERT_NE(main, nullptr) << windowsOf(kvr.pid());
         ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, kActMs));
     }
-    std::string text(const std::string& code) {
-        const auto value = probe::languageEntry(lngDir() + "\\KVR_English.txt", code);
-        return value ? probe::splitParts(*value).front() : "";
-    }
-    HWND openPreferences() {
-        std::string error;
-        const auto id = probe::findMenuCommand(main, text("0037"), &error);
-        EXPECT_TRUE(id) << error;
-        if (!id || !probe::postMenuCommand(main, *id)) return nullptr;
-        HWND dialog = probe::findWindow(kDialogClass, std::nullopt, kvr.pid(), kActMs);
-        EXPECT_NE(dialog, nullptr) << windowsOf(kvr.pid());
-        if (dialog) EXPECT_TRUE(probe::bringToFront(dialog, kActMs));
-        return dialog;
-    }
+    std::string text(const std::string& code) { return formText("English", code); }
+    HWND openPreferences() { return KvrTest::openPreferences(main, kvr.pid(), "English"); }
     HWND only(HWND dialog, const char* className) {
         const auto found = probe::visibleChildren(dialog, className);
         return found.size() == 1 ? found[0].hwnd : nullptr;

@@ -32,16 +32,9 @@ protected:
 
     // Our windows answer the program's calls only while we pump.
     ::testing::AssertionResult becomes(HWND w, bool visible, const char* after) {
-        if (pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << probe::quote(probe::windowText(w)) << " still "
-               << (visible ? "hidden" : "visible") << " 5 s after " << after
-               << "; kvr.exe windows:" << windowsOf(kvr.pid());
-    }
-    void press(int modifier, int key) {
-        ASSERT_TRUE(probe::pressKey(modifier, key));
-        probe::pump(50);
+        ::testing::AssertionResult result = KvrTest::becomes(w, visible, after);
+        if (!result) result << "; kvr.exe windows:" << windowsOf(kvr.pid());
+        return result;
     }
 };
 

@@ -52,20 +52,6 @@ protected:
         if (w) MoveWindow(w, 60 + slot * 250, 80 + (owner ? 120 : 0), 230, 160, TRUE);
         return w;
     }
-    ::testing::AssertionResult become(const std::vector<HWND>& windows, bool visible,
-                                      const char* after, DWORD timeoutMs = 5000) {
-        for (HWND w : windows) {
-            if (!pumpUntil([&] { return probe::isVisible(w) == visible; }, timeoutMs))
-                return ::testing::AssertionFailure()
-                       << probe::quote(probe::windowText(w)) << " still "
-                       << (visible ? "hidden" : "visible") << " after " << after;
-        }
-        return ::testing::AssertionSuccess();
-    }
-    void press(int modifier, int key) {
-        ASSERT_TRUE(probe::pressKey(modifier, key));
-        probe::pump(50);
-    }
 };
 
 TEST_F(KilledProgram, TheNextStartShowsWhatItHidAndLeavesAWindowHiddenByAnotherAlone) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "probe_dialog.h"
+
 namespace e2e {
 
 namespace {
@@ -116,6 +118,39 @@ probe::Process KvrTest::start(const std::string& exe) {
     if (!p) return {};
     started_.push_back(p->pid());
     return std::move(*p);
+}
+
+::testing::AssertionResult KvrTest::become(const std::vector<HWND>& windows, bool visible,
+                                           const char* after, DWORD timeoutMs) {
+    for (HWND w : windows) {
+        if (!pumpUntil([&] { return probe::isVisible(w) == visible; }, timeoutMs))
+            return ::testing::AssertionFailure() << probe::quote(probe::windowText(w)) << " still "
+                                                 << (visible ? "hidden" : "visible") << " "
+                                                 << timeoutMs / 1000.0 << " s after " << after;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+void KvrTest::press(int modifier, int key) {
+    ASSERT_TRUE(probe::pressKey(modifier, key));
+    probe::pump(50);
+}
+
+std::string KvrTest::formText(const std::string& language, const std::string& code) {
+    const auto value = probe::languageEntry(lngDir() + "\\KVR_" + language + ".txt", code);
+    return value ? probe::splitParts(*value).front() : "";
+}
+
+HWND KvrTest::openPreferences(HWND main, DWORD pid, const std::string& language) {
+    constexpr DWORD kActMs = 5000;
+    std::string error;
+    const auto id = probe::findMenuCommand(main, formText(language, "0037"), &error);
+    EXPECT_TRUE(id) << error;
+    if (!id || !probe::postMenuCommand(main, *id)) return nullptr;
+    HWND dialog = probe::findWindow("KVR_frmPref", std::nullopt, pid, kActMs);
+    EXPECT_NE(dialog, nullptr) << windowsOf(pid);
+    if (dialog) EXPECT_TRUE(probe::bringToFront(dialog, kActMs));
+    return dialog;
 }
 
 std::string KvrTest::windowsOf(DWORD pid) {

@@ -110,6 +110,20 @@ protected:
         ownWindows_.push_back(w);
         return w;
     }
+    // Until each window is shown (or hidden), answering this test's own windows meanwhile; the
+    // failure names the first that is not.
+    ::testing::AssertionResult become(const std::vector<HWND>& windows, bool visible,
+                                      const char* after, DWORD timeoutMs = 5000);
+    ::testing::AssertionResult becomes(HWND w, bool visible, const char* after) {
+        return become({w}, visible, after);
+    }
+    // A combination pressed as the user presses it, and a moment for the program to take it.
+    void press(int modifier, int key);
+    // Part 0 of a control code in a language's form-text file.
+    static std::string formText(const std::string& language, const std::string& code);
+    // The preferences, picked from the main window's menu as the user picks them: the dialog in
+    // front, or nullptr with the test failed.
+    HWND openPreferences(HWND main, DWORD pid, const std::string& language);
     // The screen into the screenshots folder beside this executable (BMP).
     void screenshot(const std::string& tag);
     static std::string windowsOf(DWORD pid);  // for failure messages

@@ -12,7 +12,6 @@
 namespace e2e {
 namespace {
 
-constexpr const char* kDialogClass = "KVR_frmPref";
 constexpr const char* kLanguageKey = "HKCU\\Software\\ORQ\\KVR\\Language";
 constexpr const char* kDesktopKey = "HKCU\\Control Panel\\Desktop";
 constexpr int kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B, kVkUp = 0x26;
@@ -59,23 +58,10 @@ protected:
         startProgram();
     }
 
-    // Part 0 of a control code in the current language's form-text file.
-    std::string text(const std::string& code) {
-        const auto value = probe::languageEntry(lngDir() + "\\KVR_" + language + ".txt", code);
-        return value ? probe::splitParts(*value).front() : "";
-    }
+    std::string text(const std::string& code) { return formText(language, code); }
 
     // Through the main window's menu, as the user picks it; the dialog in front.
-    HWND openPreferences() {
-        std::string error;
-        const auto id = probe::findMenuCommand(main, text("0037"), &error);
-        EXPECT_TRUE(id) << error;
-        if (!id || !probe::postMenuCommand(main, *id)) return nullptr;
-        HWND dialog = probe::findWindow(kDialogClass, std::nullopt, kvr.pid(), kActMs);
-        EXPECT_NE(dialog, nullptr) << windowsOf(kvr.pid());
-        if (dialog) EXPECT_TRUE(probe::bringToFront(dialog, kActMs));
-        return dialog;
-    }
+    HWND openPreferences() { return KvrTest::openPreferences(main, kvr.pid(), language); }
     int selectedTab(HWND dialog) {
         const auto tabs = probe::visibleChildren(dialog, WC_TABCONTROLA);
         return tabs.empty() ? -1 : int(SendMessageW(tabs[0].hwnd, TCM_GETCURSEL, 0, 0));

@@ -75,20 +75,6 @@ protected:
         if (w) MoveWindow(w, 60 + slot * 280, 80, 260, 180, TRUE);
         return w;
     }
-    ::testing::AssertionResult become(const std::vector<HWND>& windows, bool visible,
-                                      const char* after) {
-        for (HWND w : windows) {
-            if (!pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
-                return ::testing::AssertionFailure()
-                       << probe::quote(probe::windowText(w)) << " still "
-                       << (visible ? "hidden" : "visible") << " 5 s after " << after;
-        }
-        return ::testing::AssertionSuccess();
-    }
-    void press(int modifier, int key) {
-        ASSERT_TRUE(probe::pressKey(modifier, key));
-        probe::pump(50);
-    }
 };
 
 TEST_F(HidingByProgram, ShiftF4HidesItsWindowsAndLaterOnesUntilCtrlF4ShowsThemAll) {

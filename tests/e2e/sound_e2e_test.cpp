@@ -159,17 +159,6 @@ protected:
         probe::pump(200);
         return w;
     }
-    ::testing::AssertionResult becomes(HWND w, bool visible, const char* after) {
-        if (pumpUntil([&] { return probe::isVisible(w) == visible; }, 5000))
-            return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure()
-               << probe::quote(probe::windowText(w)) << " still "
-               << (visible ? "hidden" : "visible") << " after " << after;
-    }
-    void press(int modifier, int key) {
-        ASSERT_TRUE(probe::pressKey(modifier, key));
-        probe::pump(50);
-    }
 };
 
 TEST_F(Sound, HidingUnderTheMouseMutesAndShowingTheLastWindowGivesTheVolumeBack) {
