@@ -301,24 +301,22 @@ void frmPpal::wireEvents() {
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
     tlbPpal.onButtonClick = [this](const ui::ToolButton& button) { tlbPpal_ButtonClick(button); };
     // A hotkey pressed while a menu, a message box or a dialog of ours runs its own loop.
-    onHotkey = [this](int id) {
-        if (modMensajes::ExitRequested) return;
-        std::int32_t slotId = id;
-        RecibirMensajes(slotId);
-    };
+    onHotkey = [this](int id) { hotkeyMetElsewhere(static_cast<std::uint32_t>(id)); };
     tmrPopUp.onTimer = [this] {
         // A tick that comes while one is still running would walk the same windows twice.
         if (popUpTickRunning_) return;
         popUpTickRunning_ = true;
         engine_.HideProgramsTick();
         // What waited on the walk runs now; a hotkey among it still reaches the dispatcher.
-        platform::queue().dispatchPending([this](std::uint32_t wParam) {
-            if (modMensajes::ExitRequested) return;
-            auto id = static_cast<std::int32_t>(wParam);
-            RecibirMensajes(id);
-        });
+        platform::queue().dispatchPending([this](std::uint32_t id) { hotkeyMetElsewhere(id); });
         popUpTickRunning_ = false;
     };
+}
+
+void frmPpal::hotkeyMetElsewhere(std::uint32_t id) {
+    if (modMensajes::ExitRequested) return;
+    auto slotId = static_cast<std::int32_t>(id);
+    RecibirMensajes(slotId);
 }
 
 void frmPpal::RecibirMensajes(std::int32_t& id) {

@@ -139,6 +139,8 @@ private:
     // Runs an engine operation's requests and shows the engine's state again.
     void apply(const engine::Outcome& outcome);
     void mirror();
+    // A hotkey met outside the program's own loop: acted on unless the exit has begun.
+    void hotkeyMetElsewhere(std::uint32_t id);
     // The user's choice in the list, by entry, so that it survives a rebuild of the rows.
     struct Selection {
         std::unordered_set<std::uint64_t> selected;
