@@ -50,44 +50,56 @@ std::vector<int> frmPref::storeSlots() {
     return refused;
 }
 
-void frmPref::cmdAceptar_Click() {
+std::vector<int> frmPref::storeAll() {
     // Enter presses OK while the modifier list may still have the focus.
     closeModifierList();
     const std::vector<int> refused = storeSlots();
     storeTitles();
     storeSound();
     storeGeneral();
-    {
-        clsWBD registry;
-        const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
-        // Without the key's path the settings hold in memory for this run only.
-        if (!options.empty()) {
-            settings::save([&](const std::string& name, const std::string& text) {
-                registry.SetReg(options, name, text);
-            });
-        }
-        modGeneral::SyncAutostart(registry, false);
+    clsWBD registry;
+    const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
+    // Without the key's path the settings hold in memory for this run only.
+    if (!options.empty()) {
+        settings::save([&](const std::string& name, const std::string& text) {
+            registry.SetReg(options, name, text);
+        });
     }
-    if (!refused.empty()) reportRefused(refused);
+    modGeneral::SyncAutostart(registry, false);
+    return refused;
+}
+
+void frmPref::cmdAceptar_Click() {
+    const std::vector<int> refused = storeAll();
+    if (!refused.empty()) sayRefused(hWnd(), refusedText(refused));
     unload();
 }
 
-void frmPref::reportRefused(const std::vector<int>& slots) {
-    const auto parts = modTraducir::GetMessage(ids::msg::kHotkeysRefused);
-    std::string text = parts[0] + "\n";
+std::string frmPref::refusedText(const std::vector<int>& slots) {
+    std::string text = modTraducir::GetMessage(ids::msg::kHotkeysRefused)[0] + "\n";
     for (int slot : slots) {
         text += "\n" + slotLabel(slot).caption() + " " + ntxtCombo[slot].text() + "+" +
                 ntxtTecla[slot].text();
     }
-    platform::system().messageBox(hWnd(), text, parts[1],
+    return text;
+}
+
+void frmPref::sayRefused(platform::Hwnd owner, const std::string& text) {
+    platform::system().messageBox(owner, text,
+                                  modTraducir::GetMessage(ids::msg::kHotkeysRefused)[1],
                                   platform::mb::kOk | platform::mb::kIconExclamation);
 }
 
 void frmPref::cmdOcultarAhora_Click() {
-    // OK closes the dialog; the hide runs after it, on what was just stored.
+    // The hide runs on what was just stored, once the dialog is gone, and before anything is
+    // said: a message about a refused combination waits for the user, the windows must not.
     const auto hide = ocultarXTitulo_;
-    cmdAceptar_Click();
+    const platform::Hwnd owner = mainWindow_.hWnd();
+    const std::vector<int> refused = storeAll();
+    const std::string text = refused.empty() ? std::string() : refusedText(refused);
+    unload();
     if (hide) hide();
+    if (!text.empty()) sayRefused(owner, text);
 }
 
 }  // namespace kvr

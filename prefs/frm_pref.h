@@ -137,7 +137,11 @@ private:
     void storeGeneral();
     // The modifier the list shows goes into its field, and the list goes away.
     void closeModifierList();
-    void reportRefused(const std::vector<int>& slots);
+    // Everything the dialog shows stored and put into effect, as OK does; the slots refused.
+    std::vector<int> storeAll();
+    // The message that names the refused slots, and the message box that says it.
+    std::string refusedText(const std::vector<int>& slots);
+    static void sayRefused(platform::Hwnd owner, const std::string& text);
 
     ui::Form& mainWindow_;
     std::function<void()> ocultarXTitulo_;

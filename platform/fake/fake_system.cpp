@@ -7,6 +7,8 @@ namespace kvr::platform {
 int FakeSystem::messageBox(Hwnd owner, const std::string& text, const std::string& caption,
                            std::uint32_t style) {
     boxes.push_back({owner, text, caption, style});
+    // A copy: what runs meanwhile may open boxes of its own.
+    if (whileOpen) whileOpen(Box(boxes.back()));
     return 1;  // IDOK
 }
 

@@ -2,6 +2,7 @@
 // message boxes that are recorded and answered at once, and files held in memory.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -42,6 +43,9 @@ public:
     int width = 1280;
     int height = 800;
     std::vector<Box> boxes;
+    // Runs while a box is open, before it is answered: what the box's own message loop would
+    // deliver meanwhile.
+    std::function<void(const Box&)> whileOpen;
     std::vector<std::string> opened;
 };
 

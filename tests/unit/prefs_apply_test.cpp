@@ -356,5 +356,29 @@ TEST_F(PrefsOverMainWindow, HideNowHidesTheWindowsWhoseTitleHoldsTheTypedText) {
     EXPECT_EQ(clsWBD().strDame("HKCU\\Software\\ORQ\\KVR\\Options", "BxTT"), "quarterly");
 }
 
+// A combination another program holds is said after the hide: the message waits for the user,
+// the windows do not.
+TEST_F(PrefsOverMainWindow, HideNowWithARefusedCombinationHidesFirstAndThenSaysSo) {
+    const platform::Hwnd report = fake.desktop.create("Report", "Quarterly report");
+    fake.queue.takeElsewhere(platform::mod::kAlt, 0x7B);
+    main.mnuMostrarPref.click();
+    frmPref& d = *main.Preferences();
+    d.ntxtCombo[2].setFocus();
+    d.ncmbTecla.setListIndex(0);  // Alt
+    d.ntxtTecla[2].setFocus();
+    d.ntxtTecla[2].keyDown(0x7B, 0);
+    d.ntxtTitulo.setText("quarterly");
+    bool hiddenAtTheMessage = false;
+    fake.system.whileOpen = [&](const platform::FakeSystem::Box&) {
+        hiddenAtTheMessage = !fake.desktop.isWindowVisible(report);
+    };
+    d.cmdOcultarAhora.click();
+    ASSERT_EQ(fake.system.boxes.size(), 1u);
+    EXPECT_NE(fake.system.boxes[0].text.find("Alt+F12"), std::string::npos);
+    EXPECT_EQ(fake.system.boxes[0].owner, main.hWnd()) << "the dialog is gone by then";
+    EXPECT_TRUE(hiddenAtTheMessage) << "the message came before the hide";
+    EXPECT_FALSE(d.loaded());
+}
+
 }  // namespace
 }  // namespace kvr
