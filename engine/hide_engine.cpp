@@ -69,13 +69,21 @@ HideEngine::PopupMap HideEngine::visiblePopups() {
 void HideEngine::hideTrayAreaOnce() {
     if (settings::OO != 0 && !TrayAreaHidden) {
         trayArea_.HideTrayArea();
-        TrayAreaHidden = true;
+        TrayAreaHidden = areaHiddenByHiding_ = true;
     }
 }
 
 void HideEngine::restoreTrayArea() {
     trayArea_.RestoreTrayArea();
-    TrayAreaHidden = false;
+    TrayAreaHidden = areaHiddenByHiding_ = false;
+}
+
+void HideEngine::restoreAreaOfOldSetting() {
+    if (settings::OO == 0 && areaHiddenByHiding_ && TrayAreaHidden) restoreTrayArea();
+}
+
+void HideEngine::TrayAreaLost() {
+    TrayAreaHidden = areaHiddenByHiding_ = false;
 }
 
 bool HideEngine::visibleNow(Hwnd h) {
@@ -206,6 +214,7 @@ Outcome HideEngine::ShowAll() {
     keepJournal();
     commands = {};
     if (settings::OO != 0) restoreTrayArea();
+    restoreAreaOfOldSetting();
     return {};
 }
 
@@ -216,6 +225,7 @@ Outcome HideEngine::ShowLast() {
     RestoreSound(method::kUnderMouse);
     UpdateShowMenus();
     if (windows.empty() && settings::OO != 0) restoreTrayArea();
+    restoreAreaOfOldSetting();
     return {};
 }
 
@@ -262,6 +272,7 @@ Outcome HideEngine::showByMethod(int method) {
         commands.general = false;
         if (settings::OO != 0) restoreTrayArea();
     }
+    if (found) restoreAreaOfOldSetting();
     return outcome;
 }
 
@@ -274,7 +285,10 @@ Outcome HideEngine::ShowByTitle() {
 }
 
 Outcome HideEngine::ShowSelection(const std::vector<std::size_t>& positions) {
-    if (!windows.empty() && showAndRemove(positions)) keepJournal();
+    if (!windows.empty() && showAndRemove(positions)) {
+        keepJournal();
+        restoreAreaOfOldSetting();
+    }
     return {.notice = settings::BxTA ? msg::kSelection : 0};
 }
 
@@ -285,6 +299,7 @@ Outcome HideEngine::ShowOne(std::optional<std::size_t> position) {
     showAndRemove({*position});
     keepJournal();
     UpdateShowMenus();
+    restoreAreaOfOldSetting();
     return {};
 }
 

@@ -88,6 +88,9 @@ public:
     // One tick of hiding by program; the journal is written only when it hid a window that was
     // not hidden yet.
     void HideProgramsTick();
+    // The shell has a new taskbar, whose notification area shows in full whatever was hidden
+    // in the old one.
+    void TrayAreaLost();
 
     // Names every window hidden now, whatever ends the program.
     HideJournal journal;
@@ -114,6 +117,9 @@ private:
     void keepJournal();
     void hideTrayAreaOnce();
     void restoreTrayArea();
+    // A show gives back an area that a hide emptied while OO was on, once OO is off: by OO's own
+    // rules nothing but the exit would.
+    void restoreAreaOfOldSetting();
     static void show(const HiddenWindow& entry);
     // Shows and removes the entries at these positions; false when there were none.
     bool showAndRemove(const std::vector<std::size_t>& positions);
@@ -127,6 +133,8 @@ private:
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;
+    // The area is hidden because a hide found OO on, not by the tray-area hotkey.
+    bool areaHiddenByHiding_ = false;
 };
 
 }  // namespace kvr::engine

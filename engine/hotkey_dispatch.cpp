@@ -48,6 +48,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
             } else {
                 trayArea_.HideTrayArea();
                 TrayAreaHidden = true;
+                areaHiddenByHiding_ = false;
             }
             return {};
         case Slot::HidePrograms:  // kept up by the main window's timer from now on
@@ -59,6 +60,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
         case Slot::ShowPrograms:
             processHiding = false;
             if (settings::OO != 0 && TrayAreaHidden) restoreTrayArea();
+            restoreAreaOfOldSetting();
             if (settings::SE & ids::method::kByProgram) RestoreSound(ids::method::kByProgram);
             modProcsKVR::ShowProcessWindows();
             keepJournal();

@@ -295,7 +295,9 @@ void frmPpal::wireEvents() {
     picSysTray.onTrayMessage = [this](std::uint32_t message) {
         picSysTray_MouseMove(static_cast<std::int32_t>(message));
     };
-    onRegisteredMessage[modSysTray::kTaskbarCreated] = [] { modSysTray::TaskbarCreated(); };
+    onRegisteredMessage[modSysTray::kTaskbarCreated] = [this] {
+        if (modSysTray::TaskbarCreated()) engine_.TrayAreaLost();
+    };
     mmnuLenguasDisponibles.onClick = [this] { mmnuLenguasDisponibles_Click(0); };
     lsvVentanas.onDblClick = [this] { lsvVentanas_DblClick(); };
     lsvVentanas.onColumnClick = [this](int column) { lsvVentanas_ColumnClick(column); };
@@ -492,7 +494,8 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         ResizeArmed = windowState() != ui::WindowState::Minimized;
         show();
         setWindowState(ui::WindowState::Normal);
-        if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
+        // Whatever OT says now: an icon switched off while it showed would stay for good.
+        if (modSysTray::IconShown()) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
         bringToTop();
     }
 }
@@ -516,7 +519,7 @@ void frmPpal::Form_Unload() {
     if (about_ && about_->loaded()) about_->unload();
     modMensajes::UnregisterHotkeys(hWnd());
     engine_.Exit();
-    if (settings::OT != 0) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
+    if (modSysTray::IconShown()) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
     mirror();
     // Last, with every window back: a list that cannot be written is said, not lost silently.
     if (modProcsKVR::ProcessHideListEdited && !modProcsKVR::SaveProcessHideList()) {

@@ -58,13 +58,38 @@ void RemoveTrayIcon(Hwnd receiver) {
     state().iconShown = false;
 }
 
-void TaskbarCreated() {
-    if (!state().iconShown) return;
-    const platform::NotifyIcon& record = state().record;
+bool IconShown() {
+    return state().iconShown;
+}
+
+namespace {
+
+// The taskbar and notification window the last hide measured are still the shell's.
+bool sameTaskbar(const TrayGeometry& g) {
     auto& shell = platform::shell();
-    // Windows' new shell has forgotten the icon; Wine's still holds it and refuses the add.
-    if (!shell.notifyIcon(platform::nim::kAdd, record))
-        shell.notifyIcon(platform::nim::kModify, record);
+    const Hwnd tray = shell.findWindow("Shell_TrayWnd");
+    return tray != 0 && tray == g.tray && shell.findWindowEx(tray, 0, "TrayNotifyWnd") == g.notify;
+}
+
+}  // namespace
+
+bool TaskbarCreated() {
+    State& s = state();
+    auto& shell = platform::shell();
+    if (s.iconShown) {
+        // Windows' new shell has forgotten the icon; Wine's still holds it and refuses the add.
+        if (!shell.notifyIcon(platform::nim::kAdd, s.record))
+            shell.notifyIcon(platform::nim::kModify, s.record);
+    }
+    if (s.saved && sameTaskbar(*s.saved)) return false;
+    // The tray window went with the old notification window; the lock on it goes too.
+    if (s.trayWindow) {
+        shell.lockWindowUpdate(0);
+        s.trayWindow->unload();
+        s.trayWindow.reset();
+    }
+    s.saved.reset();
+    return true;
 }
 
 TrayGeometry MeasureTray() {

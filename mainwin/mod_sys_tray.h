@@ -24,9 +24,13 @@ inline constexpr std::size_t kTipCharacters = 63;
 void AddTrayIcon(frmPpal& window, const ui::PictureBox& receiver, const std::string& tip);
 // Deletes the icon whose messages go to receiver.
 void RemoveTrayIcon(platform::Hwnd receiver);
+// The program's icon is in the notification area: added and not removed since.
+bool IconShown();
 // The shell is new and has none of the icons it had: the icon, if the program shows one, is
-// added again.
-void TaskbarCreated();
+// added again. True when the taskbar the area was last hidden in is gone: the new one shows its
+// area in full, and the tray window and the measurements of the old one are dropped. A message
+// that comes while the taskbar is still the one measured changes nothing there.
+bool TaskbarCreated();
 
 // The taskbar, its notification window and the clock, as MeasureTray found them.
 struct TrayGeometry {

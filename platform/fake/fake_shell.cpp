@@ -77,6 +77,7 @@ void FakeShell::destroy(Hwnd h) {
 FakeShell::Taskbar FakeShell::makeTaskbar(Edge edge, int screenWidth, int screenHeight,
                                           bool nearEnd) {
     destroy(taskbar_.tray);
+    layout_ = {edge, screenWidth, screenHeight, nearEnd};
     const bool horizontal = edge == Edge::Bottom || edge == Edge::Top;
     // Sizes of a taskbar of the classic look: 30 pixels high, or 60 wide when vertical.
     WindowRect tray;
@@ -101,8 +102,10 @@ FakeShell::Taskbar FakeShell::makeTaskbar(Edge edge, int screenWidth, int screen
     return taskbar_;
 }
 
-void FakeShell::restart(bool iconsSurvive) {
+FakeShell::Taskbar FakeShell::restart(bool iconsSurvive) {
     if (!iconsSurvive) icons.clear();
+    if (!exists(taskbar_.tray)) return taskbar_ = {};
+    return makeTaskbar(layout_.edge, layout_.screenWidth, layout_.screenHeight, layout_.nearEnd);
 }
 
 void FakeShell::resetJournal() {

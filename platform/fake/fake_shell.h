@@ -51,8 +51,10 @@ public:
 
     // The icons the notification area holds now, by (window, id).
     std::map<std::pair<Hwnd, std::uint32_t>, NotifyIcon> icons;
-    // Explorer started again. Windows forgets every icon; Wine keeps them.
-    void restart(bool iconsSurvive);
+    // Explorer started again. Windows forgets every icon; Wine keeps them. A taskbar made
+    // before goes, with every window inside it, and a new one with new handles takes its place,
+    // laid out as the old one was when it was made.
+    Taskbar restart(bool iconsSurvive);
 
     // What the code under test did through the port.
     struct Move {
@@ -89,6 +91,12 @@ private:
     std::map<Hwnd, Window> windows_;
     std::vector<Hwnd> topLevel_;
     Taskbar taskbar_;
+    struct Layout {
+        Edge edge = Edge::Bottom;
+        int screenWidth = 0, screenHeight = 0;
+        bool nearEnd = false;
+    };
+    Layout layout_;
     Hwnd nextHandle_ = 0x00020040;
 };
 

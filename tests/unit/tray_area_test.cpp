@@ -3,7 +3,10 @@
 // where the shell lacks one of its windows.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "base/ids.h"
+#include "mainwin/frm_ppal.h"
 #include "mainwin/frm_sys_tray.h"
 #include "mainwin/mod_sys_tray.h"
 #include "tests/unit/fake_platform.h"
@@ -207,6 +210,86 @@ TEST_F(TrayArea, TheEngineHidesTheAreaOnceAndTheHotkeyTogglesItWhateverTheOption
     hideEngine.Hotkey(ids::hotkeyId(ids::Slot::ToggleTrayArea), 0);
     EXPECT_FALSE(hideEngine.TrayAreaHidden);
     EXPECT_EQ(trayWindow(), 0u);
+    EXPECT_EQ(layout(bar), before);
+}
+
+// OO switched off while a hide keeps the area empty: the next show of any kind gives it back,
+// as the exit does. An area the hotkey emptied stays so through shows, as before.
+TEST_F(TrayArea, AnAreaAHideEmptiedComesBackAtTheNextShowOnceTheOptionIsOff) {
+    const FakeShell::Taskbar bar = fake.shell.makeTaskbar(FakeShell::Edge::Bottom);
+    const Layout before = layout(bar);
+    modSysTray::ShellTrayArea area;
+    engine::HideEngine hideEngine{area};
+    fake.desktop.addProcess("listed.exe", 50);
+    modProcsKVR::ProcessHideList = {{}, {"listed.exe", "", "", ""}};
+    const auto hotkey = [&](ids::Slot slot) { hideEngine.Hotkey(ids::hotkeyId(slot), 0); };
+    using Hide = std::function<void()>;
+    const Hide underMouse = [&] {
+        for (int i = 0; i < 2; ++i) {
+            const Hwnd h = fake.desktop.create("Target", "Target " + std::to_string(i));
+            hideEngine.HideWindow(h, "Target", ids::method::kUnderMouse);
+        }
+    };
+    const std::pair<Hide, std::function<void()>> cases[] = {
+        {underMouse, [&] { hideEngine.ShowLast(); }},
+        {underMouse, [&] { hideEngine.ShowAll(); }},
+        {underMouse, [&] { hideEngine.ShowOne(0); }},
+        {underMouse, [&] { hideEngine.ShowSelection({0}); }},
+        {[&] { hotkey(ids::Slot::HidePrograms); }, [&] { hotkey(ids::Slot::ShowPrograms); }},
+        {underMouse, [&] { hideEngine.Exit(); }},
+    };
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(i);
+        settings::OO = 1;
+        cases[i].first();
+        ASSERT_TRUE(hideEngine.TrayAreaHidden);
+        ASSERT_EQ(fake.shell.rectOf(bar.notify), kCases[0].shrunk);
+        settings::OO = 0;
+        cases[i].second();
+        EXPECT_FALSE(hideEngine.TrayAreaHidden);
+        EXPECT_EQ(layout(bar), before);
+        hideEngine.ShowAll();
+    }
+
+    hotkey(ids::Slot::ToggleTrayArea);
+    underMouse();
+    hideEngine.ShowAll();
+    EXPECT_TRUE(hideEngine.TrayAreaHidden) << "the hotkey's hide is the user's to undo";
+    EXPECT_EQ(fake.shell.rectOf(bar.notify), kCases[0].shrunk);
+}
+
+// Explorer started again while the area was hidden: the new taskbar's area shows in full, and
+// the next hide empties it and the show after gives it back. A broadcast that comes while the
+// taskbar is still the one measured changes nothing.
+TEST_F(TrayArea, ANewTaskbarWhileTheAreaIsHiddenIsEmptiedByTheNextHide) {
+    const FakeShell::Taskbar old = fake.shell.makeTaskbar(FakeShell::Edge::Bottom);
+    modSysTray::ShellTrayArea area;
+    engine::HideEngine hideEngine{area};
+    frmPpal main{hideEngine};
+    settings::OO = 1;
+    const auto hide = [&] {
+        const Hwnd h = fake.desktop.create("Target", "Target");
+        hideEngine.HideWindow(h, "Target", ids::method::kUnderMouse);
+    };
+    hide();
+    ASSERT_EQ(fake.shell.rectOf(old.notify), kCases[0].shrunk);
+    main.registeredMessage(modSysTray::kTaskbarCreated);
+    EXPECT_TRUE(hideEngine.TrayAreaHidden);
+    EXPECT_EQ(fake.shell.rectOf(old.notify), kCases[0].shrunk);
+
+    const FakeShell::Taskbar bar = fake.shell.restart(false);
+    ASSERT_NE(bar.notify, old.notify);
+    const Layout before = layout(bar);
+    main.registeredMessage(modSysTray::kTaskbarCreated);
+    EXPECT_FALSE(hideEngine.TrayAreaHidden);
+    EXPECT_EQ(modSysTray::TrayWindow(), nullptr);
+    EXPECT_EQ(fake.shell.locked, 0u);
+    EXPECT_EQ(layout(bar), before);
+
+    hide();
+    EXPECT_EQ(fake.shell.rectOf(bar.notify), kCases[0].shrunk);
+    EXPECT_EQ(fake.shell.parentOf(trayWindow()), bar.notify);
+    hideEngine.ShowAll();
     EXPECT_EQ(layout(bar), before);
 }
 

@@ -93,6 +93,31 @@ TEST_F(TrayIcon, ALeftClickShowsTheWindowAndTakesTheIconTheCloseBoxBringsItBack)
     EXPECT_TRUE(main.visible());
 }
 
+// The option switched off in the preferences while the icon shows: the icon goes all the same
+// when the window comes back and at the exit, and the close box brings none back.
+TEST_F(TrayIcon, AnIconLeftFromBeforeTheOptionWentOffGoesWhenTheWindowShowsAndAtTheExit) {
+    main.load();
+    ASSERT_NE(icon(), nullptr);
+    settings::OT = 0;
+    std::int32_t toggle = ids::hotkeyId(ids::Slot::ToggleMainWindow);
+    main.RecibirMensajes(toggle);  // Alt+W
+    EXPECT_TRUE(main.visible());
+    EXPECT_TRUE(fake.shell.icons.empty());
+    EXPECT_FALSE(main.unload(ui::UnloadMode::ControlMenu));
+    EXPECT_FALSE(main.visible());
+    EXPECT_TRUE(fake.shell.icons.empty());
+    main.unload();
+
+    settings::OT = 1;
+    frmPpal again{hideEngine};
+    again.picSysTray.setTestHandle(kReceiver);
+    again.load();
+    ASSERT_EQ(fake.shell.icons.size(), 1u);
+    settings::OT = 0;
+    again.unload();
+    EXPECT_TRUE(fake.shell.icons.empty());
+}
+
 // The main window with a real window's handle and a popup menu the test drives.
 class PopupBackend : public ui::Backend {
 public:
