@@ -308,9 +308,10 @@ void frmPpal::wireEvents() {
         // A tick that comes while one is still running would walk the same windows twice.
         if (popUpTickRunning_) return;
         popUpTickRunning_ = true;
+        // What waits meanwhile runs when the tick is over, from whichever loop delivered it:
+        // run here, a notice, a menu or a dialog among it would hold every later tick back
+        // until it closed.
         engine_.HideProgramsTick();
-        // What waited on the walk runs now; a hotkey among it still reaches the dispatcher.
-        platform::queue().dispatchPending([this](std::uint32_t id) { hotkeyMetElsewhere(id); });
         popUpTickRunning_ = false;
     };
 }
