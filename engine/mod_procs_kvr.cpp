@@ -188,10 +188,13 @@ void HideProcessWindowsTick(const std::function<void()>& beforeHiding) {
         ++windows;
         auto [known, fresh] = KnownWindows.try_emplace(h);
         if (fresh) desktop.getWindowThreadProcessId(h, known->second.processId);
-        known->second.walk = walk;
-        const std::uint32_t processId = known->second.processId;
-        if (processId != 0 && ProcessIdsToHide.count(processId) != 0 &&
-            desktop.isWindowVisible(h)) {
+        KnownWindow& window = known->second;
+        window.walk = walk;
+        if (window.processId == 0 || ProcessIdsToHide.count(window.processId) == 0) return true;
+        if (!desktop.isWindowVisible(h)) {
+            window.hidePosted = 0;  // carried out: a show by its program is met afresh
+        } else if (window.hidePosted == 0 || walk - window.hidePosted >= kRepostAfterTicks) {
+            window.hidePosted = walk;
             found.push_back(h);
         }
         return true;
@@ -205,7 +208,7 @@ void HideProcessWindowsTick(const std::function<void()>& beforeHiding) {
     bool fresh = false;
     for (const Hwnd h : found) fresh = ProcessHiddenWindows.add(h) || fresh;
     if (fresh && beforeHiding) beforeHiding();
-    for (const Hwnd h : found) modVentanas::ShowHideWindow(h, true);
+    for (const Hwnd h : found) desktop.showWindowAsync(h, platform::sw::kHide);
 }
 
 void ShowProcessWindows() {

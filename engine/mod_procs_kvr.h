@@ -65,6 +65,8 @@ extern std::unordered_set<std::uint32_t> ProcessIdsToHide;
 struct KnownWindow {
     std::uint32_t processId = 0;
     std::uint64_t walk = 0;  // the last tick that met it
+    // The tick that posted it a hide its program has not carried out yet; 0 for none.
+    std::uint64_t hidePosted = 0;
 };
 extern std::unordered_map<Hwnd, KnownWindow> KnownWindows;
 
@@ -89,10 +91,15 @@ void PrepareProcessHiding();
 // True when some process of a listed program ran at the last hide command: only then can a
 // tick hide anything, until the next hide or show command.
 bool AnythingToHide();
+// Ticks after which a hide still not carried out is posted again: a window that took the hide
+// and was shown again by its program between two ticks is never seen hidden.
+inline constexpr std::uint64_t kRepostAfterTicks = 100;
 // One pass of the timer: hides every visible top-level window of a process to hide, in one walk
-// over the windows. Nothing to do, and no walk, while no listed program runs. beforeHiding runs
-// once the windows found are in ProcessHiddenWindows and before any of them is hidden, and only
-// when one of them was not there yet.
+// over the windows. Nothing to do, and no walk, while no listed program runs. The hides are
+// posted, never waited for: a program slow to answer costs the tick nothing, and a window whose
+// hide is on its way is not asked again until its program has carried it out, or for
+// kRepostAfterTicks. beforeHiding runs once the windows found are in ProcessHiddenWindows and
+// before any of them is hidden, and only when one of them was not there yet.
 void HideProcessWindowsTick(const std::function<void()>& beforeHiding = {});
 // Shows every window hidden by program and forgets the tables.
 void ShowProcessWindows();

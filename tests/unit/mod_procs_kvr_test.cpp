@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/ids.h"
 #include "mainwin/frm_ppal.h"
 #include "tests/unit/fake_platform.h"
@@ -313,6 +315,56 @@ TEST_F(ProcessHiding, ListProcessWindowsGivesTheVisibleWindowsOfOneProcess) {
     const auto none = modProcsKVR::ListProcessWindows(99, mainWindow);
     ASSERT_EQ(none.size(), 1u);
     EXPECT_EQ(none[0].hwnd, 0u);
+}
+
+// A listed program busy with something else: its window's hide is posted once, and carried out
+// when the program answers again. No tick waits for it, asks it again or writes the journal
+// again meanwhile.
+TEST_F(ProcessHiding, AProgramThatDoesNotAnswerCostsTheTicksNothingAndItsHideIsPostedOnce) {
+    const Hwnd busy = window(20, "busy");
+    const Hwnd notes = window(21, "notes");
+    const std::uint32_t busyThread = 24;  // process 20's main thread
+    fake.desktop.stopAnswering(busyThread);
+    press(ids::Slot::HidePrograms);
+    fake.files.changes.clear();
+    fake.desktop.resetCounters();
+    const auto postsTo = [&](Hwnd h) {
+        return std::count_if(fake.desktop.showCalls.begin(), fake.desktop.showCalls.end(),
+                             [h](const auto& call) { return call.hwnd == h; });
+    };
+    const auto journalWrites = [&] {
+        return std::count_if(
+            fake.files.changes.begin(), fake.files.changes.end(), [](const std::string& change) {
+                return change.starts_with("move ") && change.ends_with(engine::HideJournal::path());
+            });
+    };
+
+    for (int tick = 0; tick < 50; ++tick) engine.HideProgramsTick();
+    EXPECT_EQ(fake.desktop.waits, 0u);
+    EXPECT_FALSE(visible(notes));
+    EXPECT_TRUE(visible(busy));
+    EXPECT_EQ(postsTo(busy), 1);
+    EXPECT_EQ(journalWrites(), 1);
+    EXPECT_EQ(modProcsKVR::ProcessHiddenWindows.order, (std::vector<Hwnd>{notes, busy}));
+
+    fake.desktop.answerAgain(busyThread);
+    EXPECT_FALSE(visible(busy));
+    engine.HideProgramsTick();
+    fake.desktop.setVisible(busy, true);  // its program shows it again
+    engine.HideProgramsTick();
+    EXPECT_FALSE(visible(busy));
+
+    // Shown again before any tick saw it hidden: asked again after a while all the same.
+    fake.desktop.stopAnswering(busyThread);
+    fake.desktop.setVisible(busy, true);
+    engine.HideProgramsTick();
+    fake.desktop.answerAgain(busyThread);
+    fake.desktop.setVisible(busy, true);
+    for (std::uint64_t tick = 0; tick < modProcsKVR::kRepostAfterTicks; ++tick) {
+        engine.HideProgramsTick();
+    }
+    EXPECT_FALSE(visible(busy));
+    EXPECT_EQ(journalWrites(), 1);
 }
 
 TEST_F(ProcessHiding, ExitShowsTheWindowsHiddenByProgram) {
