@@ -1,5 +1,6 @@
 // Hiding by program: this test program itself is the one on the list in lsv.dat, so its own
 // windows go and come back as a listed program's would.
+#include <algorithm>
 #include <cstdio>
 
 #include "kvr_e2e.h"
@@ -122,6 +123,91 @@ TEST_F(HidingByProgram, ExitWhileHidingShowsThemAllAndLeavesTheUneditedListFileA
     ASSERT_TRUE(after);
     EXPECT_EQ(CompareFileTime(&*written, &*after), 0) << "lsv.dat was written again at exit";
     EXPECT_FALSE(probe::readFile(probe::exeDir() + "\\lsv.tmp"));
+}
+
+// A listed program that stops answering for 30 s: hiding by program posts its windows' hides
+// and waits for none of them, so the hotkeys act on other windows meanwhile; its windows go
+// when it answers again.
+class BusyListedProgram : public KvrTest {
+protected:
+    const std::string listFile = probe::exeDir() + "\\lsv.dat";
+    std::optional<std::string> before;
+    probe::Process kvr;
+    std::optional<probe::Process> busy;  // a probe.exe, the program on the list
+
+    void SetUp() override {
+        KvrTest::SetUp();
+        if (HasFatalFailure()) return;
+        before = probe::readFile(listFile);
+        ASSERT_TRUE(writeFile(
+            listFile, field("probe.exe") + field("probe.exe") + field("probe.exe") + field("")));
+        seed(kDefaults, {{"OO", "0"}, {"BxTA", "0"}});
+        kvr = start();
+        ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
+    }
+    void TearDown() override {
+        if (busy) busy->kill();
+        if (kvr.running()) {
+            EXPECT_TRUE(exitProgram(kvr));
+        }
+        KvrTest::TearDown();
+        if (before) {
+            writeFile(listFile, *before);
+        } else {
+            DeleteFileW(probe::widen(listFile).c_str());
+        }
+    }
+};
+
+TEST_F(BusyListedProgram, ItsWindowsHoldUpNoPressOnAnotherWindowAndGoWhenItAnswersAgain) {
+    constexpr int kWindows = 10;
+    HWND own = track(probe::createWindow("KvrE2eAnswering", "Answering window"));
+    ASSERT_TRUE(own);
+    // Clear of the busy program's windows, which go where the system puts new windows.
+    MoveWindow(own, 860, 480, 300, 200, TRUE);
+    std::string error;
+    busy = probe::startProcess(probe::exeDir() + "\\probe.exe",
+                               "create KvrE2eBusy \"Busy program\" --windows " +
+                                   std::to_string(kWindows) + " --busy 30000 --seconds 120",
+                               &error);
+    ASSERT_TRUE(busy) << error;
+    std::vector<HWND> windows;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            windows.clear();
+            for (const auto& w : probe::topLevelWindowsOf(busy->pid()))
+                if (w.visible && w.className == "KvrE2eBusy") windows.push_back(w.hwnd);
+            return windows.size() == kWindows;
+        },
+        15000))
+        << windowsOf(busy->pid());
+    ASSERT_TRUE(pumpUntil([&] { return !probe::answers(windows[0], 100); }, 10000))
+        << "the listed program kept answering";
+    const DWORD busySince = GetTickCount();
+    press(16, 115);  // Shift+F4
+
+    DWORD slowest = 0;
+    for (int pair = 0; pair < 5; ++pair) {
+        SCOPED_TRACE(pair);
+        ASSERT_TRUE(probe::moveMouseOver(own));
+        const DWORD pressed = GetTickCount();
+        press(16, 120);  // Shift+F9
+        ASSERT_TRUE(becomes(own, false, "Shift+F9 while a listed program does not answer"));
+        press(17, 120);  // Ctrl+F9
+        ASSERT_TRUE(becomes(own, true, "Ctrl+F9 while a listed program does not answer"));
+        slowest = std::max(slowest, GetTickCount() - pressed);
+    }
+    // Its hides are posted and still waiting: every pair came while it was not answering.
+    for (HWND w : windows) EXPECT_TRUE(probe::isVisible(w)) << "the listed program answered";
+    RecordProperty("slowest_pair_ms", int(slowest));
+    std::printf(
+        "[ note ] the slowest Shift+F9 / Ctrl+F9 pair took %lu ms, %lu ms into the busy "
+        "spell\n",
+        slowest, GetTickCount() - busySince);
+
+    ASSERT_TRUE(become(windows, false, "the listed program answering again", 45000));
+    press(17, 115);  // Ctrl+F4
+    EXPECT_TRUE(become(windows, true, "Ctrl+F4"));
 }
 
 }  // namespace

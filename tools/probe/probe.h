@@ -54,6 +54,11 @@ HWND createWindow(const std::string& cls, const std::string& title, HWND owner =
 HWND createChild(HWND parent, const std::string& cls, const std::string& title);
 // Processes pending messages, then keeps doing so for ms milliseconds.
 void pump(DWORD ms = 0);
+// Takes no message for ms milliseconds, as a program busy with something else: whoever waits
+// on this thread's windows waits with it, and after 5 s the system calls them not responding.
+void stopAnswering(DWORD ms);
+// True when the window's thread takes a message sent to it within timeoutMs.
+bool answers(HWND hwnd, DWORD timeoutMs);
 
 // Waits (pumping, 1 ms apart) for a top-level window of that class; title and pid narrow it
 // when given (pid 0: any process). nullptr on timeout.

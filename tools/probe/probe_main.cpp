@@ -20,10 +20,13 @@ const char* kUsage = R"(usage: probe COMMAND [ARGS]
   windows [--pid PID] [--class CLASS]      list top-level windows
   create CLASS TITLE [--owner HWND] [--child CLASS:TEXT] [--menu TEXT=ID] [--hidden]
          (--child SysTreeView32:ROOT>ITEM>ITEM... gives a tree of a root and its items)
-         [--hotkey MODVK:VK] [--exit-on ID] [--seconds N]
+         [--hotkey MODVK:VK] [--exit-on ID] [--seconds N] [--windows N] [--busy MS]
                                            create a window, print it, then report posted
                                            commands and hotkeys for N s (default 600);
-                                           --menu items go into one "&File" menu
+                                           --menu items go into one "&File" menu;
+                                           --windows: N plain windows of the class, titled
+                                           TITLE, TITLE 2, ...; --busy: once they show, take
+                                           no message for MS ms (busy=1, then busy=0)
   visible HWND                             visible=0|1
   find CLASS [TITLE] [--pid PID] [--timeout MS]
   settled [--pid PID] [--timeout MS]       wait until the program's main window answers
@@ -175,7 +178,18 @@ int cmdCreate(const Parsed& p) {
         ShowWindow(hwnd, SW_SHOWNORMAL);
         UpdateWindow(hwnd);
     }
+    for (DWORD n = 2; n <= p.number("--windows", 1); ++n) {
+        HWND more = probe::createWindow(p.positional[0], p.positional[1] + " " + std::to_string(n),
+                                        owner, !p.has("--hidden"));
+        if (!more) return failWith("window " + std::to_string(n) + " failed");
+        out("hwnd=" + probe::hwndText(more));
+    }
     out("ready");
+    if (p.has("--busy")) {
+        out("busy=1");
+        probe::stopAnswering(p.number("--busy", 0));
+        out("busy=0");
+    }
     // Reports commands and hotkeys as they come; lives until the time is up, its window is
     // destroyed, or the --exit-on command arrives.
     DWORD seconds = p.number("--seconds", 600), exitOn = p.number("--exit-on", 0);

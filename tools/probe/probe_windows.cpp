@@ -157,6 +157,14 @@ void pump(DWORD ms) {
     }
 }
 
+void stopAnswering(DWORD ms) {
+    Sleep(ms);
+}
+
+bool answers(HWND hwnd, DWORD timeoutMs) {
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, nullptr) != 0;
+}
+
 HWND findWindow(const std::string& cls, const std::optional<std::string>& title, DWORD pid,
                 DWORD timeoutMs) {
     std::wstring wcls = widen(cls);
