@@ -1,4 +1,6 @@
 #include "kvr_e2e.h"
+// Needs the types windows.h declares.
+#include <commctrl.h>
 
 #include <cstdio>
 
@@ -151,6 +153,21 @@ HWND KvrTest::openPreferences(HWND main, DWORD pid, const std::string& language)
     EXPECT_NE(dialog, nullptr) << windowsOf(pid);
     if (dialog) EXPECT_TRUE(probe::bringToFront(dialog, kActMs));
     return dialog;
+}
+
+::testing::AssertionResult KvrTest::toTab(HWND dialog, int tab) {
+    constexpr DWORD kActMs = 5000;
+    const auto selected = [dialog] {
+        const auto tabs = probe::visibleChildren(dialog, WC_TABCONTROLA);
+        return tabs.empty() ? -1 : int(SendMessageW(tabs[0].hwnd, TCM_GETCURSEL, 0, 0));
+    };
+    for (int presses = 0; presses < 5 && selected() != tab; ++presses) {
+        const int before = selected();
+        probe::pressKey(17, VK_TAB);
+        pumpUntil([&] { return selected() != before; }, kActMs);
+    }
+    if (selected() == tab) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "tab " << selected() << ", not " << tab;
 }
 
 std::string KvrTest::windowsOf(DWORD pid) {

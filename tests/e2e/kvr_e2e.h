@@ -124,6 +124,8 @@ protected:
     // The preferences, picked from the main window's menu as the user picks them: the dialog in
     // front, or nullptr with the test failed.
     HWND openPreferences(HWND main, DWORD pid, const std::string& language);
+    // Ctrl+Tab until the dialog's tab (0-based) is the selected one.
+    static ::testing::AssertionResult toTab(HWND dialog, int tab);
     // The screen into the screenshots folder beside this executable (BMP).
     void screenshot(const std::string& tag);
     static std::string windowsOf(DWORD pid);  // for failure messages

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kLanguageKey = "HKCU\\Software\\ORQ\\KVR\\Language";
 constexpr const char* kDesktopKey = "HKCU\\Control Panel\\Desktop";
-constexpr int kVkTab = 0x09, kVkReturn = 0x0D, kVkEscape = 0x1B, kVkUp = 0x26;
+constexpr int kVkReturn = 0x0D, kVkEscape = 0x1B, kVkUp = 0x26;
 constexpr int kVkF8 = 0x77, kVkF11 = 0x7A, kVkF12 = 0x7B;
 constexpr DWORD kActMs = 5000;
 
@@ -62,20 +62,6 @@ protected:
 
     // Through the main window's menu, as the user picks it; the dialog in front.
     HWND openPreferences() { return KvrTest::openPreferences(main, kvr.pid(), language); }
-    int selectedTab(HWND dialog) {
-        const auto tabs = probe::visibleChildren(dialog, WC_TABCONTROLA);
-        return tabs.empty() ? -1 : int(SendMessageW(tabs[0].hwnd, TCM_GETCURSEL, 0, 0));
-    }
-    // Ctrl+Tab until the tab (0-based) is the selected one.
-    ::testing::AssertionResult toTab(HWND dialog, int tab) {
-        for (int presses = 0; presses < 5 && selectedTab(dialog) != tab; ++presses) {
-            const int before = selectedTab(dialog);
-            probe::pressKey(17, kVkTab);
-            pumpUntil([&] { return selectedTab(dialog) != before; }, kActMs);
-        }
-        if (selectedTab(dialog) == tab) return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "tab " << selectedTab(dialog) << ", not " << tab;
-    }
     std::vector<probe::ChildInfo> fields(HWND dialog) {
         return probe::visibleChildren(dialog, "Edit");
     }

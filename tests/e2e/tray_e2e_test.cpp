@@ -1,10 +1,14 @@
 // The notification-area icon as a user meets it: there at a hidden start with the window's
 // translated title as its tip, a left click brings the window back, the close box puts it away
 // again, a right click opens the tray menu whose exit gives everything back; the icon outlives
-// a new taskbar; and the tray-area hotkey does no harm on a shell that has no area to hide.
+// a new taskbar; the option switched off leaves no icon behind; the tray-area hotkey and hiding
+// empty a notification area and give it back, on a new taskbar too, and do no harm on a shell
+// that has no area to hide.
 #include "kvr_e2e.h"
 // Needs the types windows.h declares.
 #include <shellapi.h>
+
+#include "probe_dialog.h"
 
 namespace e2e {
 namespace {
@@ -187,11 +191,6 @@ TEST_F(TrayIconE2e, ANewTaskbarIsGivenTheIconAgain) {
 TEST_F(TrayIconE2e, TheTrayAreaHotkeyAndHidingWithTheAreaOptionHarmNothingWithoutAnArea) {
     startHidden({{"OO", "1"}});
     ASSERT_TRUE(icon()) << "icons:" << tips();
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
-    ASSERT_NE(tray, nullptr);
-    RECT before{};
-    GetWindowRect(tray, &before);
-
     for (int press = 0; press < 2; ++press) {
         ASSERT_TRUE(probe::pressKey(18, 114));  // Alt+F3
         probe::pump(500);
@@ -205,10 +204,136 @@ TEST_F(TrayIconE2e, TheTrayAreaHotkeyAndHidingWithTheAreaOptionHarmNothingWithou
     EXPECT_NE(probe::waitSettled(kvr.pid(), 5000), nullptr) << "the program stopped answering";
     EXPECT_FALSE(probe::findMessageBox(kvr.pid(), 0)) << "a message box came up";
     EXPECT_TRUE(otherVisibleWindows(kvr.pid()).empty()) << windowsOf(kvr.pid());
-    RECT after{};
-    GetWindowRect(tray, &after);
-    EXPECT_TRUE(EqualRect(&before, &after));
     EXPECT_EQ(iconsWithTip(tip), 1) << "icons:" << tips();
+}
+
+// The option switched off in the preferences while the icon shows: the icon goes when the window
+// comes back, the close box brings none, and none stays after the exit (the shell would keep it).
+TEST_F(TrayIconE2e, TheIconSwitchedOffWhileItShowsGoesAndDoesNotComeBack) {
+    startHidden();
+    const auto shown = icon();
+    ASSERT_TRUE(shown) << "icons:" << tips();
+    ASSERT_TRUE(clickIcon(*shown, true));
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            for (const auto& w : probe::topLevelWindowsOf(kvr.pid()))
+                if (w.visible && w.className == "#32768") return true;
+            return false;
+        },
+        5000))
+        << "no tray menu; kvr windows:" << windowsOf(kvr.pid());
+    ASSERT_TRUE(probe::pressKey(0, 'P'));  // "&Preferences..."
+    HWND dialog = probe::findWindow("KVR_frmPref", std::nullopt, kvr.pid(), 5000);
+    ASSERT_NE(dialog, nullptr) << windowsOf(kvr.pid());
+    ASSERT_TRUE(probe::bringToFront(dialog, 5000));
+    ASSERT_TRUE(toTab(dialog, 4));
+    const auto box = probe::visibleChildWithText(dialog, formText("English", "0134"));
+    ASSERT_TRUE(box);
+    probe::clickAt(box->hwnd);
+    ASSERT_TRUE(pumpUntil(
+        [&] { return SendMessageW(box->hwnd, BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000));
+    ASSERT_TRUE(probe::pressKey(0, VK_RETURN));  // OK
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(probe::regGetString(kOptionsKey, "OT"), "0");
+
+    press(18, 87);  // Alt+W
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000));
+    EXPECT_TRUE(iconGone()) << "while the window shows";
+    ASSERT_TRUE(PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0));
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(main); }, 5000));
+    probe::pump(1000);  // time for an icon to come
+    EXPECT_EQ(iconsWithTip(tip), 0) << "after the close box; icons:" << tips();
+    ASSERT_TRUE(exitProgram(kvr));
+    EXPECT_EQ(iconsWithTip(tip), 0) << "after the exit; icons:" << tips();
+}
+
+// On a taskbar that has a notification area the hotkey shrinks it to the clock's size and covers
+// it with the program's tray window, and gives it back; hiding with the option does the same
+// until the show. After Explorer made a new taskbar, the next hide empties the new one.
+class TrayAreaE2e : public TrayIconE2e {
+protected:
+    probe::Taskbar bar;
+    std::vector<probe::Taskbar> made;
+    void TearDown() override {
+        TrayIconE2e::TearDown();
+        for (const auto& old : made) DestroyWindow(old.tray);
+    }
+    void makeTaskbar() {
+        bar = probe::createTaskbar();
+        made.push_back(bar);
+        ASSERT_TRUE(bar.clock);
+        ASSERT_EQ(FindWindowW(L"Shell_TrayWnd", nullptr), bar.tray)
+            << "the shell's taskbar is in front of this one";
+    }
+    static RECT rectOf(HWND w) {
+        RECT r{};
+        GetWindowRect(w, &r);
+        return r;
+    }
+    // The tray window the program puts into the notification window while it is hidden.
+    HWND trayWindow() const {
+        return FindWindowExW(bar.notify, nullptr, L"KVR_frmSysTray", nullptr);
+    }
+    // At the right end of the taskbar, as wide as the clock and 4 more, as high as it was, at the
+    // height of its own client area.
+    ::testing::AssertionResult shrunk(const char* after) {
+        const int screen = GetSystemMetrics(SM_CXSCREEN);
+        const RECT tray = rectOf(bar.tray);
+        const RECT want{screen - 72, tray.top + 3, screen - 2, tray.top + 29};
+        const auto isShrunk = [&] {
+            const RECT now = rectOf(bar.notify);
+            return EqualRect(&want, &now) != FALSE;
+        };
+        if (!pumpUntil(isShrunk, 5000))
+            return ::testing::AssertionFailure() << "the area was not shrunk after " << after;
+        if (!trayWindow() || !IsWindowVisible(trayWindow()))
+            return ::testing::AssertionFailure() << "no tray window in the area after " << after;
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult restored(const RECT& was, const char* after) {
+        const auto isBack = [&] {
+            const RECT now = rectOf(bar.notify);
+            return EqualRect(&was, &now) && !trayWindow();
+        };
+        if (!pumpUntil(isBack, 5000))
+            return ::testing::AssertionFailure() << "the area is not back after " << after;
+        return ::testing::AssertionSuccess();
+    }
+};
+
+TEST_F(TrayAreaE2e, TheHotkeyAndHidingShrinkTheAreaToTheClockAndAShowGivesItBack) {
+    startHidden({{"OO", "1"}});
+    // Once the shell shows its own taskbar for the icon, which puts it in front.
+    ASSERT_TRUE(icon()) << "icons:" << tips();
+    makeTaskbar();
+    const RECT was = rectOf(bar.notify);
+    press(18, 114);  // Alt+F3
+    ASSERT_TRUE(shrunk("Alt+F3"));
+    screenshot("shrunk");
+    press(18, 114);
+    ASSERT_TRUE(restored(was, "a second Alt+F3"));
+
+    HWND w = hideUnderMouse("KvrE2eTrayArea", "Area check");
+    EXPECT_TRUE(shrunk("Shift+F9"));
+    press(17, 123);  // Ctrl+F12: show every hidden window
+    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(w); }, 5000));
+    EXPECT_TRUE(restored(was, "Ctrl+F12"));
+
+    // Explorer ends while the area is hidden and comes back with a new taskbar.
+    press(18, 114);
+    ASSERT_TRUE(shrunk("Alt+F3"));
+    DestroyWindow(bar.tray);
+    makeTaskbar();
+    const RECT fresh = rectOf(bar.notify);
+    SendNotifyMessageW(HWND_BROADCAST, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    probe::pump(500);
+    ASSERT_TRUE(probe::moveMouseOver(w));
+    press(16, 120);  // Shift+F9
+    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(w); }, 5000));
+    EXPECT_TRUE(shrunk("Shift+F9 on the new taskbar"));
+    press(17, 123);
+    EXPECT_TRUE(restored(fresh, "Ctrl+F12 on the new taskbar"));
+    EXPECT_TRUE(kvr.running());
 }
 
 }  // namespace

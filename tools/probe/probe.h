@@ -128,6 +128,16 @@ std::vector<TrayIcon> trayIcons();
 std::optional<TrayIcon> findTrayIcon(const std::string& tip, DWORD timeoutMs);
 // Moves the mouse to the screen point and clicks there with the left or right button.
 bool clickAt(int x, int y, bool right = false);
+// A taskbar of this process along the bottom of the screen, with the notification window and
+// clock that Wine's own lacks, laid out as Windows lays them out and put in front of the
+// shell's taskbar, so that a program looking for the taskbar finds this one. The icons are
+// still read from the shell's.
+struct Taskbar {
+    HWND tray = nullptr;    // "Shell_TrayWnd", 30 high across the screen
+    HWND notify = nullptr;  // "TrayNotifyWnd", 178 x 26 at its right end, a one-pixel border
+    HWND clock = nullptr;   // "TrayClockWClass", 66 x 22 at the notification window's right
+};
+Taskbar createTaskbar();
 
 // ---- the program ----
 inline constexpr const char* kMainClass = "KVR_frmPpal";

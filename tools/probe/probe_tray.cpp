@@ -38,11 +38,19 @@ bool otherIs64Bit(HANDLE other) {
     return selfWow && !isWow64(other);
 }
 
+// The shell's taskbar: not one this process made.
+HWND shellTaskbar() {
+    HWND tray = nullptr;
+    while ((tray = FindWindowExW(nullptr, tray, L"Shell_TrayWnd", nullptr)) != nullptr)
+        if (processOf(tray) != GetCurrentProcessId()) return tray;
+    return nullptr;
+}
+
 }  // namespace
 
 std::vector<TrayIcon> trayIcons() {
     std::vector<TrayIcon> icons;
-    HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+    HWND tray = shellTaskbar();
     if (!tray) return icons;
     DWORD pid = 0;
     GetWindowThreadProcessId(tray, &pid);
@@ -101,6 +109,31 @@ std::optional<TrayIcon> findTrayIcon(const std::string& tip, DWORD timeoutMs) {
         if (GetTickCount() - start >= timeoutMs) return std::nullopt;
         pump(50);
     }
+}
+
+Taskbar createTaskbar() {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const wchar_t* name : {L"Shell_TrayWnd", L"TrayNotifyWnd", L"TrayClockWClass"}) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = instance;
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = name;
+        RegisterClassExW(&wc);  // fails harmlessly for a class registered before
+    }
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    Taskbar bar;
+    // Topmost as the shell's is, and made after it: first in the Z-order.
+    bar.tray = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"",
+                               WS_POPUP | WS_VISIBLE, 0, height - 30, width, 30, nullptr, nullptr,
+                               instance, nullptr);
+    bar.notify = CreateWindowExW(0, L"TrayNotifyWnd", L"", WS_CHILD | WS_VISIBLE | WS_BORDER,
+                                 width - 180, 2, 178, 26, bar.tray, nullptr, instance, nullptr);
+    bar.clock = CreateWindowExW(0, L"TrayClockWClass", L"12:00", WS_CHILD | WS_VISIBLE, 109, 1, 66,
+                                22, bar.notify, nullptr, instance, nullptr);
+    pump();
+    return bar;
 }
 
 bool clickAt(int x, int y, bool right) {
