@@ -41,6 +41,11 @@ public:
     virtual void destroy(platform::Hwnd h) = 0;
     // The process the arranged windows belong to.
     virtual std::uint32_t processId() = 0;
+    // A visible top-level window of a thread that takes no message until answerAgain, which
+    // returns once the thread has carried out what was sent or posted to it meanwhile.
+    virtual platform::Hwnd createNotAnswering(const std::string& className,
+                                              const std::string& title) = 0;
+    virtual void answerAgain(platform::Hwnd h) = 0;
 };
 
 struct DesktopEnv {

@@ -17,6 +17,7 @@ std::unique_ptr<platform::Registry> makeRegistry() {
 namespace {
 
 constexpr std::uint32_t kTestProcess = 4242;
+constexpr std::uint32_t kBusyThread = 4250;
 
 class FakeArranger : public WindowArranger {
   public:
@@ -37,6 +38,14 @@ class FakeArranger : public WindowArranger {
 
     void destroy(platform::Hwnd h) override { desktop_.destroy(h); }
     std::uint32_t processId() override { return kTestProcess; }
+    platform::Hwnd createNotAnswering(const std::string& className,
+                                      const std::string& title) override {
+        const platform::Hwnd h = desktop_.create(
+            className, title, {.processId = kTestProcess, .threadId = kBusyThread});
+        desktop_.stopAnswering(kBusyThread);
+        return h;
+    }
+    void answerAgain(platform::Hwnd) override { desktop_.answerAgain(kBusyThread); }
 
   private:
     platform::FakeDesktop& desktop_;

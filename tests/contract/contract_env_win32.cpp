@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <memory>
 #include <set>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -80,9 +82,65 @@ class Win32Arranger : public WindowArranger {
 
     std::uint32_t processId() override { return GetCurrentProcessId(); }
 
+    platform::Hwnd createNotAnswering(const std::string& className,
+                                      const std::string& title) override {
+        auto busy = std::make_unique<Busy>();
+        Busy& b = *busy;
+        const std::wstring wideClass = platform::win32::toWide(className);
+        const std::wstring wideTitle = platform::win32::toWide(title);
+        b.thread = std::thread([&b, wideClass, wideTitle] {
+            WNDCLASSEXW wc{};
+            wc.cbSize = sizeof(wc);
+            wc.lpfnWndProc = DefWindowProcW;
+            wc.hInstance = GetModuleHandleW(nullptr);
+            wc.lpszClassName = wideClass.c_str();
+            RegisterClassExW(&wc);  // fails harmlessly when this process has it already
+            const HWND h = CreateWindowExW(0, wideClass.c_str(), wideTitle.c_str(),
+                                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 120,
+                                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+            pump();
+            b.hwnd = h;
+            SetEvent(b.made);
+            WaitForSingleObject(b.wake, INFINITE);  // takes no message meanwhile
+            pump();
+            SetEvent(b.answered);
+            WaitForSingleObject(b.end, INFINITE);
+            DestroyWindow(h);
+        });
+        WaitForSingleObject(b.made, INFINITE);
+        const auto h = static_cast<platform::Hwnd>(reinterpret_cast<UINT_PTR>(b.hwnd));
+        busy_.push_back(std::move(busy));
+        return h;
+    }
+
+    void answerAgain(platform::Hwnd h) override {
+        for (const auto& busy : busy_) {
+            if (busy->hwnd != toHwnd(h)) continue;
+            SetEvent(busy->wake);
+            WaitForSingleObject(busy->answered, 10000);
+        }
+    }
+
   private:
+    // A thread with one window, stopped until woken, and then until the arranger goes.
+    struct Busy {
+        HANDLE made = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE wake = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE answered = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE end = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HWND hwnd = nullptr;
+        std::thread thread;
+        ~Busy() {
+            SetEvent(wake);
+            SetEvent(end);
+            if (thread.joinable()) thread.join();
+            for (HANDLE e : {made, wake, answered, end}) CloseHandle(e);
+        }
+    };
+
     std::set<std::string> registered_;
     std::vector<HWND> created_;
+    std::vector<std::unique_ptr<Busy>> busy_;
 };
 
 }  // namespace

@@ -206,6 +206,17 @@ TEST_F(DesktopContract, ShowWindowAsyncActsAtOnceOnAWindowOfThisThread) {
     EXPECT_FALSE(desktop().showWindowAsync(top, sw::kShow)) << "no window";
 }
 
+// The caller does not wait for a thread that takes no message: the command is carried out when
+// that thread answers again.
+TEST_F(DesktopContract, ShowWindowAsyncOnAWindowOfAThreadNotAnsweringActsWhenItAnswers) {
+    const Hwnd busy = env.arranger->createNotAnswering("KVRContractBusy", "Busy");
+    ASSERT_TRUE(desktop().isWindowVisible(busy));
+    EXPECT_TRUE(desktop().showWindowAsync(busy, sw::kHide));
+    EXPECT_TRUE(desktop().isWindowVisible(busy)) << "carried out before its thread answered";
+    env.arranger->answerAgain(busy);
+    EXPECT_FALSE(desktop().isWindowVisible(busy));
+}
+
 TEST_F(DesktopContract, AStaleHandleReadsAsNothingAndIgnoresCommands) {
     const Hwnd owner = make("KVRContractA", "Doomed owner");
     const Hwnd child = make("KVRContractChild", "Doomed child", {.parent = owner});
