@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/mod_ventanas.h"
 #include "platform/desktop.h"
 #include "platform/services.h"
 #include "platform/system.h"
@@ -212,8 +211,11 @@ void HideProcessWindowsTick(const std::function<void()>& beforeHiding) {
 }
 
 void ShowProcessWindows() {
+    // Posted as the hides were: a program that does not answer shows its windows when it does,
+    // after any hide still waiting for it.
+    platform::Desktop& desktop = platform::desktop();
     for (const Hwnd h : ProcessHiddenWindows.order) {
-        if (h != 0) modVentanas::ShowHideWindow(h, false);
+        if (h != 0) desktop.showWindowAsync(h, platform::sw::kShow);
     }
     RunningNames.clear();
     ProcessesToHide.clear();

@@ -101,7 +101,8 @@ inline constexpr std::uint64_t kRepostAfterTicks = 100;
 // kRepostAfterTicks. beforeHiding runs once the windows found are in ProcessHiddenWindows and
 // before any of them is hidden, and only when one of them was not there yet.
 void HideProcessWindowsTick(const std::function<void()>& beforeHiding = {});
-// Shows every window hidden by program and forgets the tables.
+// Shows every window hidden by program and forgets the tables. The shows are posted, as the
+// hides are: a program that does not answer holds nothing up.
 void ShowProcessWindows();
 
 struct ProcessWindow {

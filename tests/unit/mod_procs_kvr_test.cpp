@@ -365,6 +365,14 @@ TEST_F(ProcessHiding, AProgramThatDoesNotAnswerCostsTheTicksNothingAndItsHideIsP
     }
     EXPECT_FALSE(visible(busy));
     EXPECT_EQ(journalWrites(), 1);
+
+    // The show command waits for it no more than the ticks did.
+    fake.desktop.stopAnswering(busyThread);
+    press(ids::Slot::ShowPrograms);
+    EXPECT_EQ(fake.desktop.waits, 0u);
+    EXPECT_TRUE(visible(notes));
+    fake.desktop.answerAgain(busyThread);
+    EXPECT_TRUE(visible(busy));
 }
 
 TEST_F(ProcessHiding, ExitShowsTheWindowsHiddenByProgram) {
