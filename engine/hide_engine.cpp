@@ -78,8 +78,8 @@ void HideEngine::restoreTrayArea() {
     TrayAreaHidden = areaHiddenByHiding_ = false;
 }
 
-void HideEngine::restoreAreaOfOldSetting() {
-    if (settings::OO == 0 && areaHiddenByHiding_ && TrayAreaHidden) restoreTrayArea();
+void HideEngine::restoreTrayAreaAfterShow(bool byOption) {
+    if (settings::OO != 0 ? byOption : areaHiddenByHiding_ && TrayAreaHidden) restoreTrayArea();
 }
 
 void HideEngine::TrayAreaLost() {
@@ -213,8 +213,7 @@ Outcome HideEngine::ShowAll() {
     windows.clear();
     keepJournal();
     commands = {};
-    if (settings::OO != 0) restoreTrayArea();
-    restoreAreaOfOldSetting();
+    restoreTrayAreaAfterShow(true);
     return {};
 }
 
@@ -224,8 +223,7 @@ Outcome HideEngine::ShowLast() {
     keepJournal();
     RestoreSound(method::kUnderMouse);
     UpdateShowMenus();
-    if (windows.empty() && settings::OO != 0) restoreTrayArea();
-    restoreAreaOfOldSetting();
+    restoreTrayAreaAfterShow(windows.empty());
     return {};
 }
 
@@ -268,11 +266,9 @@ Outcome HideEngine::showByMethod(int method) {
         RestoreSound(method);
     }
     (method == method::kByClass ? commands.byClass : commands.byTitle) = false;
-    if (windows.empty()) {
-        commands.general = false;
-        if (settings::OO != 0) restoreTrayArea();
-    }
-    if (found) restoreAreaOfOldSetting();
+    if (windows.empty()) commands.general = false;
+    // A list that is empty now had entries of this method.
+    if (found) restoreTrayAreaAfterShow(windows.empty());
     return outcome;
 }
 
@@ -287,7 +283,7 @@ Outcome HideEngine::ShowByTitle() {
 Outcome HideEngine::ShowSelection(const std::vector<std::size_t>& positions) {
     if (!windows.empty() && showAndRemove(positions)) {
         keepJournal();
-        restoreAreaOfOldSetting();
+        restoreTrayAreaAfterShow(false);
     }
     return {.notice = settings::BxTA ? msg::kSelection : 0};
 }
@@ -299,7 +295,7 @@ Outcome HideEngine::ShowOne(std::optional<std::size_t> position) {
     showAndRemove({*position});
     keepJournal();
     UpdateShowMenus();
-    restoreAreaOfOldSetting();
+    restoreTrayAreaAfterShow(false);
     return {};
 }
 

@@ -117,9 +117,9 @@ private:
     void keepJournal();
     void hideTrayAreaOnce();
     void restoreTrayArea();
-    // A show gives back an area that a hide emptied while OO was on, once OO is off: by OO's own
-    // rules nothing but the exit would.
-    void restoreAreaOfOldSetting();
+    // After a show that showed something: with OO on, as byOption says; with OO off, an area
+    // that a hide emptied while OO was on comes back, or nothing but the exit would give it back.
+    void restoreTrayAreaAfterShow(bool byOption);
     static void show(const HiddenWindow& entry);
     // Shows and removes the entries at these positions; false when there were none.
     bool showAndRemove(const std::vector<std::size_t>& positions);

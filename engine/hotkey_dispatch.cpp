@@ -59,8 +59,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
             return {};
         case Slot::ShowPrograms:
             processHiding = false;
-            if (settings::OO != 0 && TrayAreaHidden) restoreTrayArea();
-            restoreAreaOfOldSetting();
+            restoreTrayAreaAfterShow(TrayAreaHidden);
             if (settings::SE & ids::method::kByProgram) RestoreSound(ids::method::kByProgram);
             modProcsKVR::ShowProcessWindows();
             keepJournal();
