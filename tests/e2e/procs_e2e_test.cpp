@@ -38,28 +38,28 @@ std::optional<FILETIME> lastWrite(const std::string& path) {
     return data.ftLastWriteTime;
 }
 
-class HidingByProgram : public KvrTest {
+// kvr.exe started with lsv.dat holding the list the test gives; the file is put back after.
+class WithHideList : public KvrTest {
 protected:
     const std::string listFile = probe::exeDir() + "\\lsv.dat";
     std::optional<std::string> before;  // what lsv.dat held before the test
-    std::string listed;                 // the bytes the test lists itself with
+    std::string listed;                 // what the test lists
     probe::Process kvr;
+    std::optional<probe::Process> listedProgram;  // one the test started, ended first
 
+    virtual std::string list() const = 0;
     void SetUp() override {
         KvrTest::SetUp();
         if (HasFatalFailure()) return;
         before = probe::readFile(listFile);
-        // The Part's layout: four fields of a 2-byte length and ANSI text, no header. A program
-        // not running comes first: the one listed after it is hidden all the same.
-        const std::string name = thisExeName();
-        listed = field("absent.exe") + field("") + field("absent.exe") + field("") + field(name) +
-                 field("C:\\tests\\" + name) + field(name) + field("");
+        listed = list();
         ASSERT_TRUE(writeFile(listFile, listed));
         seed(kDefaults, {{"OO", "0"}, {"BxTA", "0"}});
         kvr = start();
         ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
     }
     void TearDown() override {
+        if (listedProgram) listedProgram->kill();
         if (kvr.running()) {
             EXPECT_TRUE(exitProgram(kvr));
         }
@@ -69,6 +69,17 @@ protected:
         } else {
             DeleteFileW(probe::widen(listFile).c_str());
         }
+    }
+};
+
+class HidingByProgram : public WithHideList {
+protected:
+    // The file's layout: four fields of a 2-byte length and ANSI text, no header. A program not
+    // running comes first: the one listed after it is hidden all the same.
+    std::string list() const override {
+        const std::string name = thisExeName();
+        return field("absent.exe") + field("") + field("absent.exe") + field("") + field(name) +
+               field("C:\\tests\\" + name) + field(name) + field("");
     }
 
     HWND window(const std::string& title, int slot) {
@@ -128,34 +139,11 @@ TEST_F(HidingByProgram, ExitWhileHidingShowsThemAllAndLeavesTheUneditedListFileA
 // A listed program that stops answering for 30 s: hiding by program posts its windows' hides
 // and waits for none of them, so the hotkeys act on other windows meanwhile; its windows go
 // when it answers again.
-class BusyListedProgram : public KvrTest {
+class BusyListedProgram : public WithHideList {
 protected:
-    const std::string listFile = probe::exeDir() + "\\lsv.dat";
-    std::optional<std::string> before;
-    probe::Process kvr;
-    std::optional<probe::Process> busy;  // a probe.exe, the program on the list
-
-    void SetUp() override {
-        KvrTest::SetUp();
-        if (HasFatalFailure()) return;
-        before = probe::readFile(listFile);
-        ASSERT_TRUE(writeFile(
-            listFile, field("probe.exe") + field("probe.exe") + field("probe.exe") + field("")));
-        seed(kDefaults, {{"OO", "0"}, {"BxTA", "0"}});
-        kvr = start();
-        ASSERT_TRUE(hotkeysTaken(combos(kDefaults), kvr));
-    }
-    void TearDown() override {
-        if (busy) busy->kill();
-        if (kvr.running()) {
-            EXPECT_TRUE(exitProgram(kvr));
-        }
-        KvrTest::TearDown();
-        if (before) {
-            writeFile(listFile, *before);
-        } else {
-            DeleteFileW(probe::widen(listFile).c_str());
-        }
+    // probe.exe, which the test starts.
+    std::string list() const override {
+        return field("probe.exe") + field("probe.exe") + field("probe.exe") + field("");
     }
 };
 
@@ -166,21 +154,22 @@ TEST_F(BusyListedProgram, ItsWindowsHoldUpNoPressOnAnotherWindowAndGoWhenItAnswe
     // Clear of the busy program's windows, which go where the system puts new windows.
     MoveWindow(own, 860, 480, 300, 200, TRUE);
     std::string error;
-    busy = probe::startProcess(probe::exeDir() + "\\probe.exe",
-                               "create KvrE2eBusy \"Busy program\" --windows " +
-                                   std::to_string(kWindows) + " --busy 30000 --seconds 120",
-                               &error);
-    ASSERT_TRUE(busy) << error;
+    listedProgram =
+        probe::startProcess(probe::exeDir() + "\\probe.exe",
+                            "create KvrE2eBusy \"Busy program\" --windows " +
+                                std::to_string(kWindows) + " --busy 30000 --seconds 120",
+                            &error);
+    ASSERT_TRUE(listedProgram) << error;
     std::vector<HWND> windows;
     ASSERT_TRUE(pumpUntil(
         [&] {
             windows.clear();
-            for (const auto& w : probe::topLevelWindowsOf(busy->pid()))
+            for (const auto& w : probe::topLevelWindowsOf(listedProgram->pid()))
                 if (w.visible && w.className == "KvrE2eBusy") windows.push_back(w.hwnd);
             return windows.size() == kWindows;
         },
         15000))
-        << windowsOf(busy->pid());
+        << windowsOf(listedProgram->pid());
     ASSERT_TRUE(pumpUntil([&] { return !probe::answers(windows[0], 100); }, 10000))
         << "the listed program kept answering";
     const DWORD busySince = GetTickCount();
