@@ -1,6 +1,7 @@
 // OK and the hide-now button: what the dialog shows becomes the settings, in memory and in the
 // registry, and takes effect at once.
 #include <charconv>
+#include <optional>
 
 #include "base/ids.h"
 #include "platform/services.h"
@@ -56,7 +57,9 @@ void frmPref::cmdAceptar_Click() {
     const std::vector<int> refused = storeSlots();
     storeTitles();
     storeSound();
+    const auto autostartBefore = settings::OR;
     storeGeneral();
+    std::optional<std::string> autostartStays;
     {
         clsWBD registry;
         const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
@@ -66,9 +69,15 @@ void frmPref::cmdAceptar_Click() {
                 registry.SetReg(options, name, text);
             });
         }
-        modGeneral::SyncAutostart(registry, false);
+        autostartStays = modGeneral::SyncAutostart(registry, false);
     }
     if (!refused.empty()) reportRefused(refused);
+    // Told when the option was changed, not at every OK after.
+    if (autostartStays && settings::OR != autostartBefore) {
+        const auto parts = modTraducir::GetMessage(ids::msg::kAutostartStays);
+        platform::system().messageBox(hWnd(), parts[0] + "\n\n" + *autostartStays, parts[1],
+                                      platform::mb::kOk | platform::mb::kIconExclamation);
+    }
     unload();
 }
 

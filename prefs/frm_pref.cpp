@@ -186,8 +186,9 @@ void frmPref::Form_Load() {
     tabDescriptions_ = modTraducir::GetMessage(ids::msg::kTabDescriptions);
     nlblTabDescrip.setCaption(tabDescriptions_[0]);
     loading_ = false;
-    fillHideList();
-    fillProcessTree();
+    const std::vector<RunningProgram> running = runningPrograms();
+    fillHideList(running);
+    fillProcessTree(running);
     modGeneral::CenterForm(*this);
 }
 

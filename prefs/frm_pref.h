@@ -21,6 +21,14 @@ std::string ModifierText(int storedModifier);
 // The stored modifier for a field's text; 0 for anything but the three texts.
 int ModifierCode(const std::string& text);
 
+// A program running when the dialog opened: its file name as the process snapshot gives it,
+// and the file it runs from, a full path wherever the system tells it.
+struct RunningProgram {
+    std::string file;
+    std::string path;
+};
+std::vector<RunningProgram> runningPrograms();
+
 class frmPref : public ui::Form {
 public:
     // mainWindow: where the hotkeys are registered, and the dialog's owner. ocultarXTitulo:
@@ -110,9 +118,11 @@ private:
     void arrangePrograms(ui::Frame& page);
     // Tab 1's lists: the programs to hide from the program's list, the running ones from a
     // new snapshot; and the list written back.
-    void fillHideList();
-    void fillProcessTree();
+    void fillHideList(const std::vector<RunningProgram>& running);
+    void fillProcessTree(const std::vector<RunningProgram>& running);
     void storeHideList();
+    // Says that the list of programs cannot keep the text, in the code page of this Windows.
+    void refuseText(const std::string& text);
     // Draws the first icon of the file on picIcono, cleared first. False when it has none.
     bool drawOnCanvas(const std::string& file);
     // picIcono's picture added to imlProcs under the key; its index, or that of the image

@@ -267,6 +267,26 @@ TEST_F(DesktopContract, TheProcessSnapshotListsThisProcess) {
     }));
 }
 
+// Where the snapshot may give a bare name, the process's own record gives the whole path.
+TEST_F(DesktopContract, AProcessImagePathIsTheFullPathOfItsExecutable) {
+    const auto snapshot = desktop().processSnapshot();
+    ASSERT_TRUE(snapshot.has_value());
+    const auto me = std::find_if(snapshot->begin(), snapshot->end(), [&](const auto& p) {
+        return p.processId == env.arranger->processId();
+    });
+    ASSERT_NE(me, snapshot->end());
+    const std::string path = desktop().processImagePath(env.arranger->processId());
+    ASSERT_GT(path.size(), 3u);
+    EXPECT_EQ(path.substr(1, 2), ":\\") << path;
+    const auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    const std::string name = me->exeFile.substr(me->exeFile.find_last_of('\\') + 1);
+    EXPECT_TRUE(lower(path).ends_with("\\" + lower(name))) << path << " does not end in " << name;
+    EXPECT_EQ(desktop().processImagePath(0xFFFFFFF0u), "") << "no such process";
+}
+
 TEST_F(DesktopContract, WindowFromPointFindsTheDeepestVisibleWindow) {
     const Hwnd frame =
         make("KVRContractA", "Frame", {.x = 40, .y = 40, .width = 400, .height = 300});
