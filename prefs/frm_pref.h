@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/control_array.h"
@@ -21,10 +22,12 @@ std::string ModifierText(int storedModifier);
 // The stored modifier for a field's text; 0 for anything but the three texts.
 int ModifierCode(const std::string& text);
 
-// A program running when the dialog opened: its file name as the process snapshot gives it,
-// and the file it runs from, a full path wherever the system tells it.
+// A program running when the dialog opened: its file name, the name the process snapshot gives
+// (a bare file name on current Windows), and the file it runs from, a full path wherever the
+// system tells it.
 struct RunningProgram {
     std::string file;
+    std::string name;
     std::string path;
 };
 std::vector<RunningProgram> runningPrograms();
@@ -153,6 +156,8 @@ private:
     std::function<void()> ocultarXTitulo_;
     bool loading_ = false;
     std::vector<std::string> tabDescriptions_;
+    // The file each program of the tree runs from, by its key.
+    std::unordered_map<std::string, std::string> runningPaths_;
 };
 
 }  // namespace kvr

@@ -80,7 +80,8 @@ std::vector<RunningProgram> runningPrograms() {
         const modWndXProc::ProcessRecord& process = processes[r];
         std::string path = process.processId ? desktop.processImagePath(*process.processId) : "";
         if (path.empty()) path = process.exeFile;
-        programs.push_back({std::string(modProcsKVR::FileNameOf(process.exeFile)), path});
+        programs.push_back(
+            {std::string(modProcsKVR::FileNameOf(process.exeFile)), process.exeFile, path});
     }
     return programs;
 }
@@ -132,6 +133,7 @@ void frmPref::fillHideList(const std::vector<RunningProgram>& running) {
 
 void frmPref::fillProcessTree(const std::vector<RunningProgram>& running) {
     trvLstProc.clear();
+    runningPaths_.clear();
     const int root = trvLstProc.add({kRootKey, kRootText, -1, false, 1});
     trvLstProc.setExpanded(root, true);
     for (const RunningProgram& program : running) {
@@ -139,7 +141,8 @@ void frmPref::fillProcessTree(const std::vector<RunningProgram>& running) {
         if (trvLstProc.indexOf(program.file) >= 0) continue;
         const int image =
             drawOnCanvas(program.path) ? addCanvasImage(program.file) : imlProcs.indexOf(kNoIcon);
-        trvLstProc.add({program.file, program.path, root, false, image});
+        trvLstProc.add({program.file, program.name, root, false, image});
+        runningPaths_[program.file] = program.path;
     }
 }
 
@@ -158,12 +161,14 @@ void frmPref::cmdAgregarProc_Click() {
     // Listed as the file will give it back, so that the same program is not listed twice.
     const std::string key = modProcsKVR::AsStored(node.key);
     if (lsvOcultar.indexOf(key) >= 0) return;
-    // A path the file cannot keep is left out; the program's icon then comes from the program
-    // while it runs.
-    const std::string exeFile = files.fitsAnsi(node.text) ? node.text : key;
+    // The file it runs from, for its icon: the full path where the system tells it. A path the
+    // list file cannot keep is left out; the icon then comes from the program while it runs.
+    const auto path = runningPaths_.find(node.key);
+    std::string exeFile = path != runningPaths_.end() ? path->second : node.text;
+    if (!files.fitsAnsi(exeFile)) exeFile = key;
     ui::ListItem item;
     item.key = key;
-    item.text = exeFile;
+    item.text = files.fitsAnsi(node.text) ? node.text : key;
     item.smallIcon = node.image;
     item.tag = exeFile + kTagSeparator;
     if (lsvOcultar.addKeyed(std::move(item)) >= 0) flgLstViewSucio = true;
