@@ -30,7 +30,6 @@ struct RunningProgram {
     std::string name;
     std::string path;
 };
-std::vector<RunningProgram> runningPrograms();
 
 class frmPref : public ui::Form {
 public:
@@ -121,7 +120,9 @@ private:
     void arrangePrograms(ui::Frame& page);
     // Tab 1's lists: the programs to hide from the program's list, the running ones from a
     // new snapshot; and the list written back.
-    void fillHideList(const std::vector<RunningProgram>& running);
+    // The running programs from a new snapshot, their files noted in runningPaths_.
+    std::vector<RunningProgram> takeRunningPrograms();
+    void fillHideList();
     void fillProcessTree(const std::vector<RunningProgram>& running);
     void storeHideList();
     // Says that the list of programs cannot keep the text, in the code page of this Windows.
@@ -156,7 +157,8 @@ private:
     std::function<void()> ocultarXTitulo_;
     bool loading_ = false;
     std::vector<std::string> tabDescriptions_;
-    // The file each program of the tree runs from, by its key.
+    // The file each running program runs from, by its name as lsv.dat gives it back (the
+    // first process of a name).
     std::unordered_map<std::string, std::string> runningPaths_;
 };
 

@@ -1,7 +1,6 @@
 // Tab 1, hiding by program: the running programs on the left, the programs to hide on the right,
 // the buttons between them, and the two hotkeys of hiding by program below.
 #include <algorithm>
-#include <unordered_map>
 
 #include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
@@ -72,8 +71,9 @@ void frmPref::arrangePrograms(ui::Frame& page) {
     picIcono.tabStop = false;
 }
 
-std::vector<RunningProgram> runningPrograms() {
+std::vector<RunningProgram> frmPref::takeRunningPrograms() {
     std::vector<RunningProgram> programs;
+    runningPaths_.clear();
     platform::Desktop& desktop = platform::desktop();
     const auto processes = modWndXProc::ListProcesses();
     for (std::size_t r = 1; r < processes.size(); ++r) {
@@ -82,6 +82,7 @@ std::vector<RunningProgram> runningPrograms() {
         if (path.empty()) path = process.exeFile;
         programs.push_back(
             {std::string(modProcsKVR::FileNameOf(process.exeFile)), process.exeFile, path});
+        runningPaths_.try_emplace(modProcsKVR::AsStored(programs.back().file), path);
     }
     return programs;
 }
@@ -103,16 +104,10 @@ int frmPref::addCanvasImage(const std::string& key) {
     return imlProcs.indexOf(key);
 }
 
-void frmPref::fillHideList(const std::vector<RunningProgram>& running) {
+void frmPref::fillHideList() {
     lsvOcultar.smallIcons = &imlProcs;
     trvLstProc.images = &imlProcs;
     lsvOcultar.clear();
-    // A listed program that runs shows the icon of the file it runs from: the list may hold a
-    // bare name (from an older list) or a path the code page changed.
-    std::unordered_map<std::string, std::string> runningPaths;
-    for (const RunningProgram& program : running) {
-        runningPaths.try_emplace(modProcsKVR::AsStored(program.file), program.path);
-    }
     const auto& list = modProcsKVR::ProcessHideList;
     for (std::size_t r = 1; r < list.size(); ++r) {
         const modProcsKVR::HideListEntry& row = list[r];
@@ -123,8 +118,10 @@ void frmPref::fillHideList(const std::vector<RunningProgram>& running) {
         item.text = row.text;
         item.tag = row.exeFile + kTagSeparator + row.extra;
         item.smallIcon = imlProcs.indexOf(kNoIcon);
-        const auto runs = runningPaths.find(modProcsKVR::AsStored(row.key));
-        if (drawOnCanvas(runs != runningPaths.end() ? runs->second : row.exeFile)) {
+        // A listed program that runs shows the icon of the file it runs from: the list may hold
+        // a bare name (from an older list) or a path the code page changed.
+        const auto runs = runningPaths_.find(modProcsKVR::AsStored(row.key));
+        if (drawOnCanvas(runs != runningPaths_.end() ? runs->second : row.exeFile)) {
             item.smallIcon = addCanvasImage(row.key);
         }
         lsvOcultar.addKeyed(std::move(item));
@@ -133,7 +130,6 @@ void frmPref::fillHideList(const std::vector<RunningProgram>& running) {
 
 void frmPref::fillProcessTree(const std::vector<RunningProgram>& running) {
     trvLstProc.clear();
-    runningPaths_.clear();
     const int root = trvLstProc.add({kRootKey, kRootText, -1, false, 1});
     trvLstProc.setExpanded(root, true);
     for (const RunningProgram& program : running) {
@@ -142,7 +138,6 @@ void frmPref::fillProcessTree(const std::vector<RunningProgram>& running) {
         const int image =
             drawOnCanvas(program.path) ? addCanvasImage(program.file) : imlProcs.indexOf(kNoIcon);
         trvLstProc.add({program.file, program.name, root, false, image});
-        runningPaths_[program.file] = program.path;
     }
 }
 
@@ -163,7 +158,7 @@ void frmPref::cmdAgregarProc_Click() {
     if (lsvOcultar.indexOf(key) >= 0) return;
     // The file it runs from, for its icon: the full path where the system tells it. A path the
     // list file cannot keep is left out; the icon then comes from the program while it runs.
-    const auto path = runningPaths_.find(node.key);
+    const auto path = runningPaths_.find(key);
     std::string exeFile = path != runningPaths_.end() ? path->second : node.text;
     if (!files.fitsAnsi(exeFile)) exeFile = key;
     ui::ListItem item;

@@ -101,8 +101,7 @@ std::optional<std::string> SyncAutostart(clsWBD& registry, bool force) {
     dropUsersEntry();
     if (current.empty() || registry.DeleteKey(kRunKey, kRunValue) == 0) return std::nullopt;
     // Refused: a standard user cannot remove what an administrator wrote.
-    return registry.strDame(kRunKey, kRunValue).empty() ? std::nullopt
-                                                        : std::optional<std::string>(current);
+    return current;
 }
 
 }  // namespace kvr::modGeneral

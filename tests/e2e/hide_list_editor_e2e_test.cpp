@@ -147,6 +147,19 @@ protected:
             return ::testing::AssertionFailure() << "OK did not close the dialog";
         return ::testing::AssertionSuccess();
     }
+    // The program started again: Shift+F4 hides the listed program's window and not the other
+    // (by default the program's own new main window), Ctrl+F4 shows it again.
+    void expectHiddenByProgramAfterARestart(HWND listed, HWND other = nullptr) {
+        startProgram();
+        if (!other) other = main;
+        ASSERT_TRUE(probe::isVisible(listed));
+        ASSERT_TRUE(probe::pressKey(16, 115));  // Shift+F4
+        EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(listed); }, kActMs))
+            << "the listed program's window stayed";
+        EXPECT_TRUE(probe::isVisible(other)) << "only the listed program's windows go";
+        ASSERT_TRUE(probe::pressKey(17, 115));  // Ctrl+F4
+        EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(listed); }, kActMs));
+    }
     void removeCopies() {
         for (auto& program : others) program.kill();
         for (const auto& copy : copies_) DeleteFileW(probe::widen(copy).c_str());
@@ -220,14 +233,7 @@ TEST_F(HideListEditor, AProgramPickedInTheTreeIsWrittenAtExitAndHiddenByShiftF4A
                                              field(probe::exeDir() + "\\probe.exe") +
                                              field(program->text) + field(""));
 
-    startProgram();
-    ASSERT_TRUE(probe::isVisible(targetWindow));
-    ASSERT_TRUE(probe::pressKey(16, 115));  // Shift+F4
-    EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(targetWindow); }, kActMs))
-        << "the listed program's window stayed";
-    EXPECT_TRUE(probe::isVisible(main)) << "only the listed program's windows go";
-    ASSERT_TRUE(probe::pressKey(17, 115));  // Ctrl+F4
-    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(targetWindow); }, kActMs));
+    expectHiddenByProgramAfterARestart(targetWindow);
 }
 
 // Programs of the system that hold icons, started for the occasion: the tree shows each with the
@@ -359,14 +365,7 @@ TEST_F(HideListEditor, AProgramNamedOutsideTheCodePageIsHiddenByShiftF4AfterARes
         << "the key as the code page holds it";
     EXPECT_EQ(written->find('?'), std::string::npos);
 
-    startProgram();
-    ASSERT_TRUE(probe::isVisible(window));
-    ASSERT_TRUE(probe::pressKey(16, 115));  // Shift+F4
-    EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(window); }, kActMs))
-        << "the listed program's window stayed";
-    EXPECT_TRUE(probe::isVisible(targetWindow)) << "only the listed program's windows go";
-    ASSERT_TRUE(probe::pressKey(17, 115));  // Ctrl+F4
-    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(window); }, kActMs));
+    expectHiddenByProgramAfterARestart(window, targetWindow);
 }
 
 }  // namespace
