@@ -118,10 +118,10 @@ private:
     void wireEvents();
     void arrangeTabs();
     void arrangePrograms(ui::Frame& page);
-    // Tab 1's lists: the programs to hide from the program's list, the running ones from a
-    // new snapshot; and the list written back.
     // The running programs from a new snapshot, their files noted in runningPaths_.
     std::vector<RunningProgram> takeRunningPrograms();
+    // Tab 1's lists: the programs to hide from the program's list, the running ones from that
+    // snapshot; and the list written back.
     void fillHideList();
     void fillProcessTree(const std::vector<RunningProgram>& running);
     void storeHideList();

@@ -7,6 +7,8 @@
 #include <memory>
 #include <optional>
 
+#include "base/text.h"
+
 namespace kvr::platform {
 
 int FakeSystem::messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -84,24 +86,6 @@ bool FakeFileSystem::exists(const std::string& path) const {
 
 namespace {
 
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 // Runs iconv over the whole input; nullopt when it stops at a character it cannot convert.
 std::optional<std::string> convert(const std::string& to, const std::string& from,
                                    std::string_view in) {
@@ -126,11 +110,11 @@ public:
     explicit CodePage(int number) : name_("CP" + std::to_string(number)) {
         for (int b = 0; b < 256; ++b) {
             const char byte = static_cast<char>(b);
-            const auto utf8 = convert("UTF-8", name_, std::string_view(&byte, 1));
-            // A byte the code page leaves unassigned stands for the character of that number,
-            // as Windows reads 1252's five holes.
-            std::string text = utf8 ? *utf8 : std::string();
-            if (text.empty()) appendUtf8(text, static_cast<char32_t>(b));
+            auto text = convert("UTF-8", name_, std::string_view(&byte, 1)).value_or("");
+            // A byte the code page leaves unassigned (all above 0x7F) stands for the character
+            // of that number, as Windows reads 1252's five holes.
+            if (text.empty())
+                text = {static_cast<char>(0xC0 | (b >> 6)), static_cast<char>(0x80 | (b & 0x3F))};
             bytes_[b] = text;
             characters_.try_emplace(text, byte);
         }
@@ -163,11 +147,9 @@ const CodePage& codePage(int number) {
 
 // The UTF-8 sequence that starts at i, and i moved past it.
 std::string nextCharacter(std::string_view text, std::size_t& i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    const std::size_t length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : 4;
-    const std::string character(text.substr(i, length));
-    i += length;
-    return character;
+    const std::size_t start = i;
+    text::next(text, i);
+    return std::string(text.substr(start, i - start));
 }
 
 }  // namespace
