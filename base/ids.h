@@ -65,7 +65,11 @@ inline constexpr int kProductPage = 19;
 inline constexpr int kFaqPage = 20;
 inline constexpr int kOtherProductsPage = 21;
 inline constexpr int kHideListNotSaved = 30;  // at exit: the edited program list was not saved
-inline constexpr int kHotkeysRefused = 25;  // after OK: the slots whose combination was refused
+inline constexpr int kHotkeysRefused = 25;    // after OK: the slots whose combination was refused
+// A program name or list text the ANSI code page (that of lsv.dat) cannot hold.
+inline constexpr int kNotInCodePage = 40;
+// After OK: a machine-wide autostart entry that this account can neither change nor remove.
+inline constexpr int kAutostartStays = 41;
 }  // namespace msg
 
 // Entries of the scrambled string store.

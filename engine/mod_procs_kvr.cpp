@@ -1,6 +1,7 @@
 #include "engine/mod_procs_kvr.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/desktop.h"
 #include "platform/services.h"
@@ -150,23 +151,36 @@ std::string_view FileNameOf(std::string_view exeFile) {
     return slash == std::string_view::npos ? exeFile : exeFile.substr(slash + 1);
 }
 
+std::string AsStored(std::string_view name) {
+    platform::FileSystem& files = platform::files();
+    return files.ansiToUtf8(files.utf8ToAnsi(name));
+}
+
 void PrepareProcessHiding() {
+    platform::FileSystem& files = platform::files();
     RunningNames.clear();
     RunningProcesses = modWndXProc::ListProcesses();
+    // Each running program's name as lsv.dat would hold it, so that a listed name that went
+    // through the ANSI code page ("l" for a Polish "l with stroke") still finds its program.
+    // A name that would come back with "?" is no file name a list could hold.
+    std::vector<std::optional<std::string>> stored(RunningProcesses.size());
+    for (std::size_t slot = 1; slot < RunningProcesses.size(); ++slot) {
+        const std::string_view name = FileNameOf(RunningProcesses[slot].exeFile);
+        if (files.fitsAnsi(name)) stored[slot] = AsStored(name);
+    }
     for (std::size_t slot = 1; slot < RunningProcesses.size(); ++slot) {
         // The first process of a name wins.
-        RunningNames.try_emplace(std::string(FileNameOf(RunningProcesses[slot].exeFile)), slot);
+        if (stored[slot]) RunningNames.try_emplace(*stored[slot], slot);
     }
     for (std::size_t slot = 0; slot < ProcessHideList.size(); ++slot) {
-        const std::string& key = ProcessHideList[slot].key;
+        const std::string key = AsStored(ProcessHideList[slot].key);
         if (RunningNames.count(key) != 0) ProcessesToHide.try_emplace(key, slot);
     }
     // Every process of a listed name, not only the first: the test is by name.
     ProcessIdsToHide.clear();
     for (std::size_t slot = 1; slot < RunningProcesses.size(); ++slot) {
         const modWndXProc::ProcessRecord& process = RunningProcesses[slot];
-        if (process.processId &&
-            ProcessesToHide.count(std::string(FileNameOf(process.exeFile))) != 0) {
+        if (process.processId && stored[slot] && ProcessesToHide.count(*stored[slot]) != 0) {
             ProcessIdsToHide.insert(*process.processId);
         }
     }

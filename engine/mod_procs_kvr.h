@@ -43,10 +43,11 @@ extern std::vector<HideListEntry> ProcessHideList;
 extern bool ProcessHideListEdited;
 // The process list taken at the last hide command (slot 0 empty).
 extern std::vector<modWndXProc::ProcessRecord> RunningProcesses;
-// Executable file name -> slot of its first process in RunningProcesses. Exact case.
+// Executable file name, as AsStored gives it -> slot of its first process in RunningProcesses.
+// Exact case.
 extern std::unordered_map<std::string, std::size_t> RunningNames;
-// List key -> slot in ProcessHideList, for the listed programs running at a hide command. Grows
-// with each hide command until the windows are shown.
+// List key, as AsStored gives it -> slot in ProcessHideList, for the listed programs running at
+// a hide command. Grows with each hide command until the windows are shown.
 extern std::unordered_map<std::string, std::size_t> ProcessesToHide;
 // The windows hidden by program, each once, in the order they were first hidden.
 struct HiddenHandles {
@@ -112,6 +113,10 @@ struct ProcessWindow {
 // The visible windows of one process at start's level, from the first of that level on; one
 // record (0, 0) when there is none.
 std::vector<ProcessWindow> ListProcessWindows(std::uint32_t processId, Hwnd start);
+
+// A text as it comes back from lsv.dat: through the ANSI code page and back, each character
+// the code page lacks turned into its look-alike.
+std::string AsStored(std::string_view name);
 
 // The file name of a process snapshot's name: the text after its last backslash.
 std::string_view FileNameOf(std::string_view exeFile);

@@ -88,6 +88,10 @@ public:
     // CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS) walked to the end; nullopt when no snapshot
     // could be taken.
     virtual std::optional<std::vector<ProcessEntry>> processSnapshot() = 0;
+    // QueryFullProcessImageNameW: the full path of a process's executable, from the system's
+    // record of the process (the file is not touched); "" when the process cannot be opened
+    // (another user's, a protected one) or has ended.
+    virtual std::string processImagePath(std::uint32_t processId) = 0;
 
     // The small icon of the window's class (GetClassLongPtr with GCLP_HICONSM) drawn at
     // size x size: 32-bit BGRA pixels, straight alpha, top row first. Empty when the class has

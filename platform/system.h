@@ -43,6 +43,17 @@ public:
     virtual bool openDocument(Hwnd owner, const std::string& target) = 0;
 };
 
+// GetDriveType results.
+namespace drive {
+inline constexpr std::uint32_t kUnknown = 0;
+inline constexpr std::uint32_t kNoRootDir = 1;  // no such drive
+inline constexpr std::uint32_t kRemovable = 2;
+inline constexpr std::uint32_t kFixed = 3;
+inline constexpr std::uint32_t kRemote = 4;  // a network share
+inline constexpr std::uint32_t kCdRom = 5;
+inline constexpr std::uint32_t kRamDisk = 6;
+}  // namespace drive
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -55,8 +66,15 @@ public:
     // order the file system returns them.
     virtual std::vector<std::string> listFiles(const std::string& pattern) = 0;
 
-    // UTF-8 to the system's ANSI code page; a character the code page lacks becomes "?".
+    // UTF-8 to the system's ANSI code page. A character the code page lacks becomes the
+    // look-alike the system's best fit gives ("l" for "\xC5\x82" in Windows-1252), or "?" when
+    // there is none.
     virtual std::string utf8ToAnsi(std::string_view text) = 0;
+    // False when utf8ToAnsi would turn a character of the text into "?".
+    virtual bool fitsAnsi(std::string_view text) = 0;
+    // GetDriveTypeW of a drive's root, such as "C:\\": a drive:: kind, from the system's record
+    // of its drives; a network drive is not asked and cannot keep the caller waiting.
+    virtual std::uint32_t getDriveType(const std::string& root) = 0;
     // True when a file or folder of that name is there (GetFileAttributesW).
     virtual bool fileExists(const std::string& path) = 0;
     // Creates the file or empties it, writes the bytes and flushes them to the disk before it

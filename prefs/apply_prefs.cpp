@@ -1,6 +1,7 @@
 // OK and the hide-now button: what the dialog shows becomes the settings, in memory and in the
 // registry, and takes effect at once.
 #include <charconv>
+#include <optional>
 
 #include "base/ids.h"
 #include "platform/services.h"
@@ -50,12 +51,13 @@ std::vector<int> frmPref::storeSlots() {
     return refused;
 }
 
-std::vector<int> frmPref::storeAll() {
+frmPref::Notices frmPref::storeAll() {
     // Enter presses OK while the modifier list may still have the focus.
     closeModifierList();
     const std::vector<int> refused = storeSlots();
     storeTitles();
     storeSound();
+    const auto autostartBefore = settings::OR;
     storeGeneral();
     clsWBD registry;
     const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
@@ -65,13 +67,16 @@ std::vector<int> frmPref::storeAll() {
             registry.SetReg(options, name, text);
         });
     }
-    modGeneral::SyncAutostart(registry, false);
-    return refused;
+    const std::optional<std::string> autostartStays = modGeneral::SyncAutostart(registry, false);
+    Notices notices;
+    if (!refused.empty()) notices.refused = refusedText(refused);
+    // Told when the option was changed, not at every OK after.
+    if (autostartStays && settings::OR != autostartBefore) notices.autostartStays = *autostartStays;
+    return notices;
 }
 
 void frmPref::cmdAceptar_Click() {
-    const std::vector<int> refused = storeAll();
-    if (!refused.empty()) sayRefused(hWnd(), refusedText(refused));
+    say(hWnd(), storeAll());
     unload();
 }
 
@@ -84,22 +89,28 @@ std::string frmPref::refusedText(const std::vector<int>& slots) {
     return text;
 }
 
-void frmPref::sayRefused(platform::Hwnd owner, const std::string& text) {
-    platform::system().messageBox(owner, text,
-                                  modTraducir::GetMessage(ids::msg::kHotkeysRefused)[1],
-                                  platform::mb::kOk | platform::mb::kIconExclamation);
+void frmPref::say(platform::Hwnd owner, const Notices& notices) {
+    const auto box = [owner](int message, const std::string& text) {
+        platform::system().messageBox(owner, text, modTraducir::GetMessage(message)[1],
+                                      platform::mb::kOk | platform::mb::kIconExclamation);
+    };
+    if (!notices.refused.empty()) box(ids::msg::kHotkeysRefused, notices.refused);
+    if (!notices.autostartStays.empty()) {
+        box(ids::msg::kAutostartStays,
+            modTraducir::GetMessage(ids::msg::kAutostartStays)[0] + "\n\n" +
+                notices.autostartStays);
+    }
 }
 
 void frmPref::cmdOcultarAhora_Click() {
     // The hide runs on what was just stored, once the dialog is gone, and before anything is
-    // said: a message about a refused combination waits for the user, the windows must not.
+    // said: a message waits for the user, the windows must not.
     const auto hide = ocultarXTitulo_;
     const platform::Hwnd owner = mainWindow_.hWnd();
-    const std::vector<int> refused = storeAll();
-    const std::string text = refused.empty() ? std::string() : refusedText(refused);
+    const Notices notices = storeAll();
     unload();
     if (hide) hide();
-    if (!text.empty()) sayRefused(owner, text);
+    say(owner, notices);
 }
 
 }  // namespace kvr

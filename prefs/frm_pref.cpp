@@ -186,8 +186,9 @@ void frmPref::Form_Load() {
     tabDescriptions_ = modTraducir::GetMessage(ids::msg::kTabDescriptions);
     nlblTabDescrip.setCaption(tabDescriptions_[0]);
     loading_ = false;
+    const std::vector<RunningProgram> running = takeRunningPrograms();
     fillHideList();
-    fillProcessTree();
+    fillProcessTree(running);
     modGeneral::CenterForm(*this);
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/control_array.h"
@@ -20,6 +21,15 @@ std::string KeyName(int virtualKey);
 std::string ModifierText(int storedModifier);
 // The stored modifier for a field's text; 0 for anything but the three texts.
 int ModifierCode(const std::string& text);
+
+// A program running when the dialog opened: its file name, the name the process snapshot gives
+// (a bare file name on current Windows), and the file it runs from, a full path wherever the
+// system tells it.
+struct RunningProgram {
+    std::string file;
+    std::string name;
+    std::string path;
+};
 
 class frmPref : public ui::Form {
 public:
@@ -108,11 +118,15 @@ private:
     void wireEvents();
     void arrangeTabs();
     void arrangePrograms(ui::Frame& page);
-    // Tab 1's lists: the programs to hide from the program's list, the running ones from a
-    // new snapshot; and the list written back.
+    // The running programs from a new snapshot, their files noted in runningPaths_.
+    std::vector<RunningProgram> takeRunningPrograms();
+    // Tab 1's lists: the programs to hide from the program's list, the running ones from that
+    // snapshot; and the list written back.
     void fillHideList();
-    void fillProcessTree();
+    void fillProcessTree(const std::vector<RunningProgram>& running);
     void storeHideList();
+    // Says that the list of programs cannot keep the text, in the code page of this Windows.
+    void refuseText(const std::string& text);
     // Draws the first icon of the file on picIcono, cleared first. False when it has none.
     bool drawOnCanvas(const std::string& file);
     // picIcono's picture added to imlProcs under the key; its index, or that of the image
@@ -137,16 +151,23 @@ private:
     void storeGeneral();
     // The modifier the list shows goes into its field, and the list goes away.
     void closeModifierList();
-    // Everything the dialog shows stored and put into effect, as OK does; the slots refused.
-    std::vector<int> storeAll();
-    // The message that names the refused slots, and the message box that says it.
+    // What OK has to tell the user once the dialog has done its work; empty texts for nothing.
+    struct Notices {
+        std::string refused;         // the slots the system refused
+        std::string autostartStays;  // a Run entry the option could not remove or replace
+    };
+    // Everything the dialog shows stored and put into effect, as OK does.
+    Notices storeAll();
     std::string refusedText(const std::vector<int>& slots);
-    static void sayRefused(platform::Hwnd owner, const std::string& text);
+    static void say(platform::Hwnd owner, const Notices& notices);
 
     ui::Form& mainWindow_;
     std::function<void()> ocultarXTitulo_;
     bool loading_ = false;
     std::vector<std::string> tabDescriptions_;
+    // The file each running program runs from, by its name as lsv.dat gives it back (the
+    // first process of a name).
+    std::unordered_map<std::string, std::string> runningPaths_;
 };
 
 }  // namespace kvr

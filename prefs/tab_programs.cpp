@@ -2,11 +2,13 @@
 // the buttons between them, and the two hotkeys of hiding by program below.
 #include <algorithm>
 
+#include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_wnd_x_proc.h"
 #include "platform/services.h"
 #include "prefs/frm_pref.h"
 #include "prefs/mod_icon.h"
+#include "translation/mod_traducir.h"
 #include "ui/canvas.h"
 
 namespace kvr {
@@ -28,6 +30,23 @@ ui::ImageList::Pixels noIconPicture(int size) {
     c.fillRect(2.5, 3.5, 13.5, 4.75, 0xFF3C7FD2u);
     c.fillRect(11, 3.6, 12.8, 4.6, 0xFFE6EEF8u);
     return c.pixels();
+}
+
+// Whether a program file may be asked for its icon while the dialog opens: a full path on a
+// drive of this computer. A bare name would send the system searching the folders of the
+// search path, and a file on a network share can keep the dialog waiting as long as the share
+// takes to answer, for ever when it is gone.
+bool onLocalDrive(const std::string& path) {
+    if (path.size() < 4 || path[1] != ':' || path[2] != '\\') return false;
+    switch (platform::files().getDriveType(path.substr(0, 3))) {
+        case platform::drive::kFixed:
+        case platform::drive::kRemovable:
+        case platform::drive::kCdRom:
+        case platform::drive::kRamDisk:
+            return true;
+        default:
+            return false;
+    }
 }
 
 }  // namespace
@@ -52,10 +71,26 @@ void frmPref::arrangePrograms(ui::Frame& page) {
     picIcono.tabStop = false;
 }
 
+std::vector<RunningProgram> frmPref::takeRunningPrograms() {
+    std::vector<RunningProgram> programs;
+    runningPaths_.clear();
+    platform::Desktop& desktop = platform::desktop();
+    const auto processes = modWndXProc::ListProcesses();
+    for (std::size_t r = 1; r < processes.size(); ++r) {
+        const modWndXProc::ProcessRecord& process = processes[r];
+        std::string path = process.processId ? desktop.processImagePath(*process.processId) : "";
+        if (path.empty()) path = process.exeFile;
+        programs.push_back(
+            {std::string(modProcsKVR::FileNameOf(process.exeFile)), process.exeFile, path});
+        runningPaths_.try_emplace(modProcsKVR::AsStored(programs.back().file), path);
+    }
+    return programs;
+}
+
 bool frmPref::drawOnCanvas(const std::string& file) {
     const int size = std::max(32, platform::icons().iconSize());
     platform::Bitmap canvas{size, size, std::vector<std::uint32_t>(std::size_t(size * size), 0)};
-    const bool drawn = modIcon::DrawExeIcon(file, 0, canvas, 0, 0);
+    const bool drawn = onLocalDrive(file) && modIcon::DrawExeIcon(file, 0, canvas, 0, 0);
     picIcono.setPicture({size, size, std::move(canvas.pixels)});
     return drawn;
 }
@@ -83,23 +118,26 @@ void frmPref::fillHideList() {
         item.text = row.text;
         item.tag = row.exeFile + kTagSeparator + row.extra;
         item.smallIcon = imlProcs.indexOf(kNoIcon);
-        if (drawOnCanvas(row.exeFile)) item.smallIcon = addCanvasImage(row.key);
+        // A listed program that runs shows the icon of the file it runs from: the list may hold
+        // a bare name (from an older list) or a path the code page changed.
+        const auto runs = runningPaths_.find(modProcsKVR::AsStored(row.key));
+        if (drawOnCanvas(runs != runningPaths_.end() ? runs->second : row.exeFile)) {
+            item.smallIcon = addCanvasImage(row.key);
+        }
         lsvOcultar.addKeyed(std::move(item));
     }
 }
 
-void frmPref::fillProcessTree() {
+void frmPref::fillProcessTree(const std::vector<RunningProgram>& running) {
     trvLstProc.clear();
     const int root = trvLstProc.add({kRootKey, kRootText, -1, false, 1});
     trvLstProc.setExpanded(root, true);
-    const auto processes = modWndXProc::ListProcesses();
-    for (std::size_t r = 1; r < processes.size(); ++r) {
-        const std::string& exeFile = processes[r].exeFile;
-        const std::string file(modProcsKVR::FileNameOf(exeFile));
+    for (const RunningProgram& program : running) {
         // A program that runs several times is shown once.
-        if (trvLstProc.indexOf(file) >= 0) continue;
-        const int image = drawOnCanvas(exeFile) ? addCanvasImage(file) : imlProcs.indexOf(kNoIcon);
-        trvLstProc.add({file, exeFile, root, false, image});
+        if (trvLstProc.indexOf(program.file) >= 0) continue;
+        const int image =
+            drawOnCanvas(program.path) ? addCanvasImage(program.file) : imlProcs.indexOf(kNoIcon);
+        trvLstProc.add({program.file, program.name, root, false, image});
     }
 }
 
@@ -107,13 +145,34 @@ void frmPref::cmdAgregarProc_Click() {
     const int selected = trvLstProc.selectedIndex();
     if (selected < 0) return;
     const ui::TreeNode& node = trvLstProc.nodes()[static_cast<std::size_t>(selected)];
-    if (node.key == kRootKey || lsvOcultar.indexOf(node.key) >= 0) return;
+    if (node.key == kRootKey) return;
+    platform::FileSystem& files = platform::files();
+    // lsv.dat keeps its texts in the ANSI code page: a name that would come back with "?"
+    // could never be matched again.
+    if (!files.fitsAnsi(node.key)) {
+        refuseText(node.key);
+        return;
+    }
+    // Listed as the file will give it back, so that the same program is not listed twice.
+    const std::string key = modProcsKVR::AsStored(node.key);
+    if (lsvOcultar.indexOf(key) >= 0) return;
+    // The file it runs from, for its icon: the full path where the system tells it. A path the
+    // list file cannot keep is left out; the icon then comes from the program while it runs.
+    const auto path = runningPaths_.find(key);
+    std::string exeFile = path != runningPaths_.end() ? path->second : node.text;
+    if (!files.fitsAnsi(exeFile)) exeFile = key;
     ui::ListItem item;
-    item.key = node.key;
-    item.text = node.text;
+    item.key = key;
+    item.text = files.fitsAnsi(node.text) ? node.text : key;
     item.smallIcon = node.image;
-    item.tag = node.text + kTagSeparator;
+    item.tag = exeFile + kTagSeparator;
     if (lsvOcultar.addKeyed(std::move(item)) >= 0) flgLstViewSucio = true;
+}
+
+void frmPref::refuseText(const std::string& text) {
+    const auto parts = modTraducir::GetMessage(ids::msg::kNotInCodePage);
+    platform::system().messageBox(hWnd(), parts[0] + "\n\n" + text, parts[1],
+                                  platform::mb::kOk | platform::mb::kIconExclamation);
 }
 
 void frmPref::cmdBorrarProc_Click() {
@@ -132,6 +191,11 @@ void frmPref::lsvOcultar_AfterLabelEdit(bool& cancel, const std::optional<std::s
     // An entry without a name could not be told apart in the list: the old name stays.
     if (newText->empty()) {
         cancel = true;
+        return;
+    }
+    if (!platform::files().fitsAnsi(*newText)) {
+        cancel = true;
+        refuseText(*newText);
         return;
     }
     flgLstViewSucio = true;

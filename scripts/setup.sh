@@ -18,7 +18,7 @@ packages=(
     cmake g++ make python3
     googletest libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    wine wine32:i386 wine64
+    wine wine32:i386 wine64 fonts-wine
     gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix
     xvfb xauth x11-apps imagemagick
     pulseaudio nsis

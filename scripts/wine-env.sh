@@ -82,7 +82,7 @@ kvr_env_reg() {
 
 kvr_env_boot_prefix() {
     # Bump the stamp's version when the settings below change: existing prefixes catch up.
-    local stamp="$WINEPREFIX/.kvr-ready-2"
+    local stamp="$WINEPREFIX/.kvr-ready-3"
     [ -f "$stamp" ] && return 0
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         # Wine Mono and Gecko are not needed and cannot be downloaded here: skip them.
@@ -98,6 +98,11 @@ kvr_env_boot_prefix() {
         # on a dialog nobody will see.
         kvr_env_reg 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 ||
         return 1
+    # Wine draws the title bars' buttons with Marlett. Debian's fonts-wine ships it where this
+    # Wine does not look, and without it the buttons show as the letters "0 1 r": the prefix's
+    # own fonts folder is read by every Wine.
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" ||
+        kvr_env_fail "no Marlett font (Debian package fonts-wine)" || return 1
     wineserver -w
     touch "$stamp"
 }

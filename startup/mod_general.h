@@ -3,6 +3,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "startup/mod_mensajes.h"
@@ -45,9 +46,11 @@ void CenterForm(ui::Form& form);
 // line with the autostart option.
 void PrepareSettings(clsWBD& registry);
 // Writes, corrects or removes the Run entry according to OR (or writes it when forced). The
-// entry lives in the machine's Run key, or in the user's when the machine's refuses the write;
-// turning autostart off removes it from both.
-void SyncAutostart(clsWBD& registry, bool force);
+// entry lives in the machine's Run key, or in the user's when the machine's refuses the write
+// and holds no entry; there is never an entry in both. Turning autostart off removes it from
+// both. Returns the machine's entry when it stays against OR, which this account may not
+// change: one that starts another copy of the program, or one left while autostart is off.
+std::optional<std::string> SyncAutostart(clsWBD& registry, bool force);
 
 // The Run entry's text for this executable: its full path in double quotes.
 std::string AutostartCommand();

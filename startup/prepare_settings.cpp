@@ -1,4 +1,5 @@
 #include "base/ids.h"
+#include "base/text.h"
 #include "platform/services.h"
 #include "settings/settings.h"
 #include "startup/cls_wbd.h"
@@ -49,34 +50,58 @@ std::string AutostartCommand() {
     return "\"" + system.appFolder() + "\\" + system.exeTitle() + ".exe\"";
 }
 
-void SyncAutostart(clsWBD& registry, bool force) {
+namespace {
+
+// Whether a Run entry starts the executable of the command: the same path, with or without
+// quotes, in any letter case.
+bool startsSameProgram(std::string entry, std::string command) {
+    for (std::string* text : {&entry, &command}) {
+        if (text->size() >= 2 && text->front() == '"' && text->back() == '"')
+            *text = text->substr(1, text->size() - 2);
+    }
+    return text::decodeFolded(entry) == text::decodeFolded(command);
+}
+
+}  // namespace
+
+std::optional<std::string> SyncAutostart(clsWBD& registry, bool force) {
     const std::string current = registry.strDame(kRunKey, kRunValue);
     const std::string currentForUser = registry.strDame(kUserRunKey, kRunValue);
     bool on = force;
     if (!force) {
         const std::string options = GetStoredString(ids::store::kOptionsKey);
         // Without the options key's path the wish is unknown: leave the entry as it is.
-        if (options.empty()) return;
+        if (options.empty()) return std::nullopt;
         // Read as the start-up reads it, so that memory and the Run entry agree on a bad value.
         const auto& option = settings::optionFor(&settings::OR);
         on = option.number(registry.strDame(options, option.name)) == 1;
     }
+    // One entry at most: with two, both start a copy at logon, and the second one finds the
+    // first already running.
+    const auto dropUsersEntry = [&] {
+        if (!currentForUser.empty()) registry.DeleteKey(kUserRunKey, kRunValue);
+    };
     if (on) {
         const std::string command = AutostartCommand();
-        const bool machineWide =
-            command == current || registry.SetReg(kRunKey, kRunValue, command) == 0;
-        if (machineWide) {
-            // One entry only: with both, the second copy started at logon would complain
-            // that the program is already running.
-            if (!currentForUser.empty()) registry.DeleteKey(kUserRunKey, kRunValue);
-        } else if (command != currentForUser) {
-            // A standard user may not write the machine's Run key, but always the own one.
-            registry.SetReg(kUserRunKey, kRunValue, command);
+        if (command == current || registry.SetReg(kRunKey, kRunValue, command) == 0) {
+            dropUsersEntry();
+            return std::nullopt;
         }
-    } else {
-        if (!current.empty()) registry.DeleteKey(kRunKey, kRunValue);
-        if (!currentForUser.empty()) registry.DeleteKey(kUserRunKey, kRunValue);
+        // A standard user may not write the machine's Run key. An entry there, which an
+        // administrator made, starts its copy at logon already; only without one does the
+        // user's own key take ours.
+        if (!current.empty()) {
+            dropUsersEntry();
+            if (startsSameProgram(current, command)) return std::nullopt;
+            return current;
+        }
+        if (command != currentForUser) registry.SetReg(kUserRunKey, kRunValue, command);
+        return std::nullopt;
     }
+    dropUsersEntry();
+    if (current.empty() || registry.DeleteKey(kRunKey, kRunValue) == 0) return std::nullopt;
+    // Refused: a standard user cannot remove what an administrator wrote.
+    return current;
 }
 
 }  // namespace kvr::modGeneral

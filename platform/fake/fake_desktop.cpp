@@ -256,6 +256,15 @@ std::optional<std::vector<ProcessEntry>> FakeDesktop::processSnapshot() {
     return processes_;
 }
 
+std::string FakeDesktop::processImagePath(std::uint32_t processId) {
+    ++calls;
+    const bool running =
+        std::any_of(processes_.begin(), processes_.end(),
+                    [&](const ProcessEntry& p) { return p.processId == processId; });
+    const auto it = imagePaths_.find(processId);
+    return running && it != imagePaths_.end() ? it->second : std::string();
+}
+
 std::vector<std::uint32_t> FakeDesktop::classSmallIcon(Hwnd h, int size) {
     ++calls;
     const Window* w = find(h);
@@ -351,8 +360,9 @@ void FakeDesktop::bringToTop(Hwnd h) {
     for (auto it = owned.rbegin(); it != owned.rend(); ++it) bringToTop(*it);
 }
 
-void FakeDesktop::addProcess(std::string exeFile, std::uint32_t processId) {
+void FakeDesktop::addProcess(std::string exeFile, std::uint32_t processId, std::string imagePath) {
     processes_.push_back({std::move(exeFile), processId});
+    if (!imagePath.empty()) imagePaths_[processId] = std::move(imagePath);
 }
 
 void FakeDesktop::removeProcess(std::uint32_t processId) {

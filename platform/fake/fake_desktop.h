@@ -67,6 +67,7 @@ public:
     int cascadeWindows(std::uint32_t how) override;
     int tileWindows(std::uint32_t how) override;
     std::optional<std::vector<ProcessEntry>> processSnapshot() override;
+    std::string processImagePath(std::uint32_t processId) override;
     std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) override;
 
     // Arranging, as the windows' own programs would; none of this is counted as a port call.
@@ -80,7 +81,9 @@ public:
     void setVisible(Hwnd h, bool visible);
     // To the top of its level; the windows it owns stay above it.
     void bringToTop(Hwnd h);
-    void addProcess(std::string exeFile, std::uint32_t processId);
+    // exeFile is what the snapshot gives; imagePath what the process's full path reads, ""
+    // for a process that cannot be opened.
+    void addProcess(std::string exeFile, std::uint32_t processId, std::string imagePath = {});
     void removeProcess(std::uint32_t processId);
     // Gives the class of h (in h's process) a small icon: size x size pixels; every window of
     // that class then answers it. An empty vector takes the icon away.
@@ -139,6 +142,7 @@ private:
     std::map<std::uint32_t, std::vector<ShowCall>> notAnswering_;
     std::vector<Hwnd> topLevel_;  // Z-order, top first
     std::vector<ProcessEntry> processes_;
+    std::map<std::uint32_t, std::string> imagePaths_;
     std::map<std::uint32_t, std::vector<std::string>> classes_;  // per process
     struct Icon {
         int size = 0;

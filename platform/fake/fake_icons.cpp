@@ -21,6 +21,7 @@ void FakeIcons::put(const std::string& file, std::vector<Pixels> icons) {
 
 IconHandle FakeIcons::extractIcon(const std::string& file, std::uint32_t index) {
     ++extractions_;
+    asked.push_back(file);
     const auto it = files_.find(folded(file));
     if (it == files_.end() || index >= it->second.size()) return 0;
     const IconHandle handle = next_++;

@@ -26,6 +26,8 @@ public:
     // Handles extracted and not destroyed yet.
     std::size_t liveIcons() const { return live_.size(); }
     int extractions() const { return extractions_; }
+    // The files extractIcon was asked about, in order.
+    std::vector<std::string> asked;
 
     int size = 32;
 

@@ -1,6 +1,13 @@
 #include "platform/fake/fake_system.h"
 
+#include <iconv.h>
+#include <locale.h>
+
 #include <cctype>
+#include <memory>
+#include <optional>
+
+#include "base/text.h"
 
 namespace kvr::platform {
 
@@ -81,58 +88,104 @@ bool FakeFileSystem::exists(const std::string& path) const {
 
 namespace {
 
-// 0x80..0x9F of Windows-1252; the five holes map to themselves, as Windows does.
-constexpr char16_t kHigh1252[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+// Runs iconv over the whole input; nullopt when it stops at a character it cannot convert.
+std::optional<std::string> convert(const std::string& to, const std::string& from,
+                                   std::string_view in) {
+    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::string out(in.size() * 4 + 8, '\0');
+    char* inPtr = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    const std::size_t done = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    iconv_close(cd);
+    if (done == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
 
-void appendUtf8(std::string& out, char16_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+// A single-byte code page as the system's tables hold it: the character of each byte, and for
+// a character it lacks the look-alike Windows' best fit gives ("l" for "l with stroke").
+class CodePage {
+public:
+    explicit CodePage(int number) : name_("CP" + std::to_string(number)) {
+        for (int b = 0; b < 256; ++b) {
+            const char byte = static_cast<char>(b);
+            auto text = convert("UTF-8", name_, std::string_view(&byte, 1)).value_or("");
+            // A byte the code page leaves unassigned (all above 0x7F) stands for the character
+            // of that number, as Windows reads 1252's five holes.
+            if (text.empty())
+                text = {static_cast<char>(0xC0 | (b >> 6)), static_cast<char>(0x80 | (b & 0x3F))};
+            bytes_[b] = text;
+            characters_.try_emplace(text, byte);
+        }
     }
+    const std::string& decode(unsigned char b) const { return bytes_[b]; }
+    // The byte of one character (UTF-8); nullopt when it has neither a byte nor a look-alike.
+    std::optional<char> encode(const std::string& character) const {
+        if (const auto it = characters_.find(character); it != characters_.end()) return it->second;
+        // glibc takes its look-alikes from the locale's tables, and the plain C locale has none.
+        static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+        const locale_t previous = utf8 ? uselocale(utf8) : locale_t{};
+        const auto fit = convert(name_ + "//TRANSLIT", "UTF-8", character);
+        if (utf8) uselocale(previous);
+        if (fit && fit->size() == 1 && (*fit)[0] != '?') return (*fit)[0];
+        return std::nullopt;
+    }
+
+private:
+    std::string name_;
+    std::string bytes_[256];
+    std::map<std::string, char> characters_;
+};
+
+const CodePage& codePage(int number) {
+    static std::map<int, std::unique_ptr<CodePage>> pages;
+    auto& page = pages[number];
+    if (!page) page = std::make_unique<CodePage>(number);
+    return *page;
+}
+
+// The UTF-8 sequence that starts at i, and i moved past it.
+std::string nextCharacter(std::string_view text, std::size_t& i) {
+    const std::size_t start = i;
+    text::next(text, i);
+    return std::string(text.substr(start, i - start));
 }
 
 }  // namespace
 
 std::string FakeFileSystem::ansiToUtf8(std::string_view bytes) {
+    const CodePage& page = codePage(ansiCodePage);
     std::string out;
     out.reserve(bytes.size());
-    for (unsigned char b : bytes) {
-        appendUtf8(out, b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : char16_t{b});
-    }
+    for (unsigned char b : bytes) out += page.decode(b);
     return out;
 }
 
 std::string FakeFileSystem::utf8ToAnsi(std::string_view text) {
+    const CodePage& page = codePage(ansiCodePage);
     std::string out;
     out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto b = static_cast<unsigned char>(text[i]);
-        const int length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : 4;
-        char32_t c = length == 1 ? b : length == 2 ? b & 0x1F : length == 3 ? b & 0x0F : b & 0x07;
-        for (int k = 1; k < length && i + k < text.size(); ++k) {
-            c = (c << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        }
-        i += static_cast<std::size_t>(length);
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        char ansi = '?';
-        for (int k = 0; k < 32; ++k) {
-            if (kHigh1252[k] == c) ansi = static_cast<char>(0x80 + k);
-        }
-        out += ansi;
-    }
+    for (std::size_t i = 0; i < text.size();)
+        out += page.encode(nextCharacter(text, i)).value_or('?');
     return out;
+}
+
+std::uint32_t FakeFileSystem::getDriveType(const std::string& root) {
+    if (root.size() != 3 || root[1] != ':' || root[2] != '\\') return drive::kNoRootDir;
+    const auto it =
+        drives.find(static_cast<char>(std::toupper(static_cast<unsigned char>(root[0]))));
+    return it == drives.end() ? drive::kNoRootDir : it->second;
+}
+
+bool FakeFileSystem::fitsAnsi(std::string_view text) {
+    const CodePage& page = codePage(ansiCodePage);
+    for (std::size_t i = 0; i < text.size();) {
+        if (!page.encode(nextCharacter(text, i))) return false;
+    }
+    return true;
 }
 
 std::string FakeFileSystem::folderOf(const std::string& path) {

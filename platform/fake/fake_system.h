@@ -58,17 +58,26 @@ enum class FileStep { Read, Write, Move, Delete, CreateFolder };
 class FakeFileSystem : public FileSystem {
 public:
     bool readFile(const std::string& path, std::string& bytes) override;
-    // Windows-1252, the usual ANSI code page of the machines the program meets.
+    // ansiCodePage's table, a single-byte one.
     std::string ansiToUtf8(std::string_view bytes) override;
     // Only "*" and "?" in the file name part, as FindFirstFile takes them.
     std::vector<std::string> listFiles(const std::string& pattern) override;
-    // Windows-1252 again, the exact inverse of ansiToUtf8.
+    // The inverse of ansiToUtf8; a character the code page lacks becomes its look-alike, as
+    // Windows' best fit gives it, or "?".
     std::string utf8ToAnsi(std::string_view text) override;
+    bool fitsAnsi(std::string_view text) override;
+    // From drives; a letter not there is no drive.
+    std::uint32_t getDriveType(const std::string& root) override;
     bool fileExists(const std::string& path) override;
     bool writeFile(const std::string& path, std::string_view bytes) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool deleteFile(const std::string& path) override;
     bool createFolder(const std::string& path) override;
+
+    // Windows-1252 on the machines the program meets most; 1250 in Warsaw, 1251 in Moscow.
+    int ansiCodePage = 1252;
+    // Drive letters (upper case) and their kinds.
+    std::map<char, std::uint32_t> drives{{'C', drive::kFixed}};
 
     void put(const std::string& path, std::string bytes);
     void erase(const std::string& path);

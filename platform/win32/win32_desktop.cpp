@@ -33,19 +33,27 @@ std::string cut(const wchar_t* text, std::size_t capacity) {
     return win32::toUtf8(std::wstring_view(text, n));
 }
 
+// The full path of a process's executable; "" when the process cannot be asked.
+std::wstring imagePathOf(DWORD processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return {};
+    // Long paths reach beyond MAX_PATH.
+    std::wstring path(32768, L'\0');
+    DWORD length = static_cast<DWORD>(path.size());
+    const BOOL found = QueryFullProcessImageNameW(process, 0, path.data(), &length);
+    CloseHandle(process);
+    path.resize(found ? length : 0);
+    return path;
+}
+
 // The small icon of the program a window belongs to, as its executable holds it; null for none.
 // The caller destroys it.
 HICON programSmallIcon(HWND window) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return nullptr;
-    wchar_t path[MAX_PATH + 1] = {};
-    DWORD length = MAX_PATH;
-    const BOOL found = QueryFullProcessImageNameW(process, 0, path, &length);
-    CloseHandle(process);
+    const std::wstring path = imagePathOf(processId);
     HICON small = nullptr;
-    if (found) ExtractIconExW(path, 0, nullptr, &small, 1);
+    if (!path.empty()) ExtractIconExW(path.c_str(), 0, nullptr, &small, 1);
     return small;
 }
 
@@ -178,6 +186,10 @@ std::optional<std::vector<ProcessEntry>> Win32Desktop::processSnapshot() {
     }
     CloseHandle(snapshot);
     return processes;
+}
+
+std::string Win32Desktop::processImagePath(std::uint32_t processId) {
+    return win32::toUtf8(imagePathOf(processId));
 }
 
 }  // namespace kvr::platform

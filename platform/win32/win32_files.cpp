@@ -12,6 +12,16 @@ std::string Win32FileSystem::utf8ToAnsi(std::string_view text) {
     return win32::utf8ToAnsi(text);
 }
 
+bool Win32FileSystem::fitsAnsi(std::string_view text) {
+    bool usedDefault = false;
+    win32::utf8ToAnsi(text, &usedDefault);
+    return !usedDefault;
+}
+
+std::uint32_t Win32FileSystem::getDriveType(const std::string& root) {
+    return GetDriveTypeW(win32::toWide(root).c_str());
+}
+
 bool Win32FileSystem::fileExists(const std::string& path) {
     return GetFileAttributesW(win32::toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -86,8 +86,9 @@ int Win32System::messageBox(Hwnd owner, const std::string& text, const std::stri
 }
 
 bool Win32System::openDocument(Hwnd owner, const std::string& target) {
-    // Values above 32 mean success.
-    return reinterpret_cast<INT_PTR>(ShellExecuteW(toHwnd(owner), L"open",
+    // The default verb: the one the document's kind names as its default, which need not be
+    // "open". Values above 32 mean success.
+    return reinterpret_cast<INT_PTR>(ShellExecuteW(toHwnd(owner), nullptr,
                                                    win32::toWide(target).c_str(), nullptr,
                                                    nullptr, SW_SHOWNORMAL)) > 32;
 }

@@ -46,6 +46,8 @@ public:
     std::string ansiToUtf8(std::string_view bytes) override;
     std::vector<std::string> listFiles(const std::string& pattern) override;
     std::string utf8ToAnsi(std::string_view text) override;
+    bool fitsAnsi(std::string_view text) override;
+    std::uint32_t getDriveType(const std::string& root) override;
     bool fileExists(const std::string& path) override;
     bool writeFile(const std::string& path, std::string_view bytes) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;

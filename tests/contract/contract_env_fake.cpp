@@ -22,7 +22,8 @@ constexpr std::uint32_t kBusyThread = 4250;
 class FakeArranger : public WindowArranger {
   public:
     explicit FakeArranger(platform::FakeDesktop& desktop) : desktop_(desktop) {
-        desktop_.addProcess("kvr_contract_fake.exe", kTestProcess);
+        desktop_.addProcess("kvr_contract_fake.exe", kTestProcess,
+                            "C:\\Tests\\kvr_contract_fake.exe");
     }
 
     platform::Hwnd create(const std::string& className, const std::string& title,

@@ -257,7 +257,7 @@ TEST_F(DesktopContract, OurWindowsBelongToOurProcessAndThread) {
     EXPECT_EQ(threadA, threadB);
 }
 
-TEST_F(DesktopContract, TheProcessSnapshotListsThisProcess) {
+TEST_F(DesktopContract, TheProcessSnapshotListsThisProcessWhoseImagePathIsAFullPath) {
     const auto snapshot = desktop().processSnapshot();
     ASSERT_TRUE(snapshot.has_value());
     const auto me = std::find_if(snapshot->begin(), snapshot->end(), [&](const auto& p) {
@@ -276,6 +276,14 @@ TEST_F(DesktopContract, TheProcessSnapshotListsThisProcess) {
     EXPECT_TRUE(std::any_of(list.begin() + 1, list.end(), [&](const auto& r) {
         return r.processId == env.arranger->processId() && r.exeFile == me->exeFile;
     }));
+
+    // Where the snapshot may give a bare name, the process's own record gives the whole path.
+    std::string path = desktop().processImagePath(env.arranger->processId());
+    std::transform(path.begin(), path.end(), path.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    EXPECT_EQ(path.substr(1, 2), ":\\") << path;
+    EXPECT_TRUE(path.ends_with("\\" + name.substr(name.find_last_of('\\') + 1))) << path;
+    EXPECT_EQ(desktop().processImagePath(0xFFFFFFF0u), "") << "no such process";
 }
 
 TEST_F(DesktopContract, WindowFromPointFindsTheDeepestVisibleWindow) {

@@ -89,6 +89,13 @@ TEST_F(FileChanges, CreateFolderMakesOneLevelAndAcceptsOneThatIsThere) {
     EXPECT_EQ(env->read("plain.txt"), "p");
 }
 
+TEST_F(FileChanges, TheDriveTypeOfTheScratchFolderAndOfADriveThatIsNotThere) {
+    const std::string root = env->folder().substr(0, 3);
+    ASSERT_EQ(root.substr(1), ":\\") << env->folder();
+    EXPECT_EQ(files().getDriveType(root), kvr::platform::drive::kFixed) << root;
+    EXPECT_EQ(files().getDriveType("Q:\\"), kvr::platform::drive::kNoRootDir);
+}
+
 TEST_F(FileChanges, Utf8BecomesTheAnsiCodePageAndBack) {
     if (env->ansiCodePage() != 1252) {
         GTEST_SKIP() << "ANSI code page is " << env->ansiCodePage() << ", not 1252";
@@ -102,6 +109,22 @@ TEST_F(FileChanges, Utf8BecomesTheAnsiCodePageAndBack) {
     std::string every;
     for (int b = 1; b < 256; ++b) every += static_cast<char>(b);
     EXPECT_EQ(files().utf8ToAnsi(files().ansiToUtf8(every)), every);
+}
+
+TEST_F(FileChanges, ACharacterTheCodePageLacksBecomesItsLookAlikeOrAQuestionMark) {
+    if (env->ansiCodePage() != 1252) {
+        GTEST_SKIP() << "ANSI code page is " << env->ansiCodePage() << ", not 1252";
+    }
+    const std::string lodz =
+        "\xC5\x82\xC3\xB3"
+        "d\xC5\xBA.exe";  // "l with stroke", o acute, d, z acute
+    EXPECT_EQ(files().utf8ToAnsi(lodz),
+              "l\xF3"
+              "dz.exe");
+    EXPECT_TRUE(files().fitsAnsi(lodz)) << "a look-alike is no question mark";
+    EXPECT_TRUE(files().fitsAnsi("Espa\xC3\xB1ol?"));
+    EXPECT_TRUE(files().fitsAnsi(""));
+    EXPECT_FALSE(files().fitsAnsi("\xE6\x97\xA5\xE6\x9C\xAC.exe"));  // two CJK ideographs
 }
 
 }  // namespace

@@ -183,10 +183,27 @@ TEST_F(HelpMenu, AWebItemHandsItsHttpsAddressToTheShell) {
     EXPECT_EQ(opened[0].rfind("https://", 0), 0u);
 }
 
-TEST_F(HelpMenu, HelpTopicsAndF1OpenTheLanguagesHelpFile) {
+// The help file goes to the shell's default verb, as web addresses do, whatever the verb is
+// called: here the stand-in viewer is reached only through a verb of its own that the kind of
+// file names as its default, while "open" keeps the prefix's viewer. (Wine takes "open" for a
+// web address whatever the default is, so only a document shows which verb was asked for.)
+TEST_F(HelpMenu, HelpTopicsAndF1OpenTheLanguagesHelpFileWithTheDefaultVerb) {
     const std::string progId =
         probe::regGetString("HKLM\\Software\\Classes\\.chm", "").value_or("chm.file");
-    RecordedOpening viewer("HKLM\\Software\\Classes\\" + progId + "\\shell\\open\\command");
+    const std::string shell = "HKLM\\Software\\Classes\\" + progId + "\\shell";
+    struct Restore {
+        std::string shell;
+        std::optional<std::string> saved;
+        ~Restore() {
+            probe::regDeleteTree(shell + "\\kvrview");
+            if (saved)
+                probe::regSetString(shell, "", *saved);
+            else
+                probe::regDeleteValue(shell, "");
+        }
+    } restore{shell, probe::regGetString(shell, "")};
+    ASSERT_TRUE(probe::regSetString(shell, "", "kvrview"));
+    RecordedOpening viewer(shell + "\\kvrview\\command");
     ASSERT_TRUE(viewer.ok()) << "could not register the stand-in help viewer";
     const std::string spanish = "Espa\xC3\xB1ol";
     const std::string helpFile = "\\Lng\\KVR_Esp.chm";

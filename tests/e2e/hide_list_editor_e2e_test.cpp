@@ -56,7 +56,7 @@ protected:
     void TearDown() override {
         if (kvr.running()) EXPECT_TRUE(exitProgram(kvr));
         if (target) target->kill();
-        for (auto& program : others) program.kill();
+        removeCopies();
         KvrTest::TearDown();
         if (before)
             writeBack(*before);
@@ -115,7 +115,60 @@ protected:
         return ::testing::AssertionFailure() << probe::quote(item.text) << " not selected";
     }
 
+    // Copies a program to a path of its own (made for the test, removed after it) and starts it
+    // there with the arguments.
+    std::optional<probe::Process> startCopy(const std::string& from, const std::string& to,
+                                            const std::string& args = "") {
+        const std::string folder = to.substr(0, to.find_last_of('\\'));
+        CreateDirectoryW(probe::widen(folder).c_str(), nullptr);
+        copies_.push_back(to);
+        if (folder != probe::exeDir()) folders_.push_back(folder);
+        if (!CopyFileW(probe::widen(from).c_str(), probe::widen(to).c_str(), FALSE))
+            return std::nullopt;
+        return probe::startProcess(to, args);
+    }
+    // Adds the tree's program whose path ends as given with the add button, and closes with OK.
+    ::testing::AssertionResult addAndConfirm(HWND dialog, const std::string& end) {
+        HWND tree = only(dialog, WC_TREEVIEWA);
+        const auto item = treeItem(tree, end);
+        if (!item) return ::testing::AssertionFailure() << end << " is not in the tree";
+        if (auto clicked = click(tree, *item); !clicked) return clicked;
+        probe::clickAt(probe::visibleChildWithText(dialog, text("0146"))->hwnd);
+        HWND list = only(dialog, WC_LISTVIEWA);
+        if (!pumpUntil(
+                [&] {
+                    const auto rows = probe::listViewRows(list, 1);
+                    return rows && rows->size() == 1;
+                },
+                kActMs))
+            return ::testing::AssertionFailure() << "the list did not take " << item->text;
+        probe::clickAt(probe::visibleChildWithText(dialog, text("0101"))->hwnd);
+        if (!pumpUntil([&] { return !IsWindow(dialog); }, kActMs))
+            return ::testing::AssertionFailure() << "OK did not close the dialog";
+        return ::testing::AssertionSuccess();
+    }
+    // The program started again: Shift+F4 hides the listed program's window and not the other
+    // (by default the program's own new main window), Ctrl+F4 shows it again.
+    void expectHiddenByProgramAfterARestart(HWND listed, HWND other = nullptr) {
+        startProgram();
+        if (!other) other = main;
+        ASSERT_TRUE(probe::isVisible(listed));
+        ASSERT_TRUE(probe::pressKey(16, 115));  // Shift+F4
+        EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(listed); }, kActMs))
+            << "the listed program's window stayed";
+        EXPECT_TRUE(probe::isVisible(other)) << "only the listed program's windows go";
+        ASSERT_TRUE(probe::pressKey(17, 115));  // Ctrl+F4
+        EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(listed); }, kActMs));
+    }
+    void removeCopies() {
+        for (auto& program : others) program.kill();
+        for (const auto& copy : copies_) DeleteFileW(probe::widen(copy).c_str());
+        for (const auto& folder : folders_) RemoveDirectoryW(probe::widen(folder).c_str());
+    }
+
     HWND main = nullptr;
+    std::vector<std::string> copies_;
+    std::vector<std::string> folders_;
 };
 
 TEST_F(HideListEditor, AProgramPickedInTheTreeIsWrittenAtExitAndHiddenByShiftF4AfterARestart) {
@@ -175,22 +228,18 @@ TEST_F(HideListEditor, AProgramPickedInTheTreeIsWrittenAtExitAndHiddenByShiftF4A
     EXPECT_EQ(probe::readFile(listFile), "") << "the file, made empty at start, waits for the exit";
 
     ASSERT_TRUE(exitProgram(kvr));
-    EXPECT_EQ(probe::readFile(listFile),
-              field("probe.exe") + field(program->text) + field(program->text) + field(""));
+    // Field 2 is where the program runs from, found from the process itself.
+    EXPECT_EQ(probe::readFile(listFile), field("probe.exe") +
+                                             field(probe::exeDir() + "\\probe.exe") +
+                                             field(program->text) + field(""));
 
-    startProgram();
-    ASSERT_TRUE(probe::isVisible(targetWindow));
-    ASSERT_TRUE(probe::pressKey(16, 115));  // Shift+F4
-    EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(targetWindow); }, kActMs))
-        << "the listed program's window stayed";
-    EXPECT_TRUE(probe::isVisible(main)) << "only the listed program's windows go";
-    ASSERT_TRUE(probe::pressKey(17, 115));  // Ctrl+F4
-    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(targetWindow); }, kActMs));
+    expectHiddenByProgramAfterARestart(targetWindow);
 }
 
 // Programs of the system that hold icons, started for the occasion: the tree shows each with the
-// first icon of its file, found from the bare name the process list gives under Wine. The entry
-// added for one of them is renamed in place, and the exit writes the new name.
+// first icon of its file, found from the full path of its process (the process list gives a bare
+// name under Wine). The entry added for one of them is renamed in place, and the exit writes the
+// new name.
 TEST_F(HideListEditor, EachProgramIsShownWithTheIconOfItsFileAndAnEntryIsRenamedInPlace) {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
@@ -256,8 +305,67 @@ TEST_F(HideListEditor, EachProgramIsShownWithTheIconOfItsFileAndAnEntryIsRenamed
     probe::clickAt(probe::visibleChildWithText(dialog, text("0102"))->hwnd);
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, kActMs));
     ASSERT_TRUE(exitProgram(kvr));
+    EXPECT_EQ(probe::readFile(listFile), field("notepad.exe") +
+                                             field(probe::narrow(system) + "\\notepad.exe") +
+                                             field("Text editor") + field(""));
+}
+
+// A program run from a folder that is not on the search path: the tree shows it with the icon of
+// its file, and the list file holds where it runs from in field 2.
+TEST_F(HideListEditor, AProgramFromAFolderOffThePathShowsItsOwnIconAndIsListedWithItsFullPath) {
+    wchar_t system[MAX_PATH] = {};
+    GetSystemDirectoryW(system, MAX_PATH);
+    const std::string path = probe::exeDir() + "\\odd tools\\oddtool.exe";
+    auto started = startCopy(probe::narrow(system) + "\\notepad.exe", path);
+    ASSERT_TRUE(started) << "could not run a copy of notepad.exe as " << path;
+    others.push_back(std::move(*started));
+    probe::pump(3000);  // its window up, before the dialog takes the snapshot
+    HWND dialog = openPreferences();
+    ASSERT_NE(dialog, nullptr);
+    const auto odd = treeItem(only(dialog, WC_TREEVIEWA), "oddtool.exe");
+    ASSERT_TRUE(odd) << "oddtool.exe is not in the tree";
+    EXPECT_GT(odd->image, 0) << "shown without the icon of its file";
+    probe::pump(300);
+    screenshot("full_path");
+    ASSERT_TRUE(addAndConfirm(dialog, "oddtool.exe"));
+    ASSERT_TRUE(exitProgram(kvr));
     EXPECT_EQ(probe::readFile(listFile),
-              field("notepad.exe") + field(notepad->text) + field("Text editor") + field(""));
+              field("oddtool.exe") + field(path) + field(odd->text) + field(""));
+}
+
+// Under this Wine the ANSI code page is 1252, which has no Polish "l with stroke" or "z acute":
+// lsv.dat holds the name with look-alikes, and after a restart Shift+F4 still finds the program.
+TEST_F(HideListEditor, AProgramNamedOutsideTheCodePageIsHiddenByShiftF4AfterARestart) {
+    constexpr const char* kPolishClass = "KvrE2ePolishTarget";
+    const std::string name =
+        "\xC5\x82\xC3\xB3"
+        "d\xC5\xBA.exe";
+    auto started = startCopy(probe::exeDir() + "\\probe.exe", probe::exeDir() + "\\" + name,
+                             std::string("create ") + kPolishClass + " \"Mapa\" --seconds 300");
+    ASSERT_TRUE(started) << "could not run probe.exe as " << name;
+    const DWORD pid = started->pid();
+    others.push_back(std::move(*started));
+    HWND window = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            window = probe::findWindow(kPolishClass, std::nullopt, pid, 0);
+            return window && probe::isVisible(window);
+        },
+        20000));
+    HWND dialog = openPreferences();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(addAndConfirm(dialog, name));
+    ASSERT_TRUE(exitProgram(kvr));
+    const auto written = probe::readFile(listFile);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->rfind(field("l\xF3"
+                                   "dz.exe"),
+                             0),
+              0u)
+        << "the key as the code page holds it";
+    EXPECT_EQ(written->find('?'), std::string::npos);
+
+    expectHiddenByProgramAfterARestart(window, targetWindow);
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <set>
+
 #include "probe_dialog.h"
 #include "probe_listview.h"
 
@@ -311,16 +313,54 @@ TEST_F(Preferences, ADialogAHideByTitleTookAwayComesBackStillWorking) {
     EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(main) != FALSE; }, kActMs));
 }
 
-// Pictures of the dialog for the eye: every tab in each language at 96 dpi.
+// The codes of the texts each tab shows, as the language files give them (the tabs in order);
+// OK and Cancel are on every tab.
+const std::vector<std::vector<std::string>> kTabCodes = {
+    {"0141", "0142", "0143", "0144", "0146", "0147"},
+    {"0107", "0108", "0109", "0110", "0111", "0112", "0113", "0114"},
+    {"0123", "0124", "0125", "0126", "0127", "0128", "0129", "0130", "0131", "0133"},
+    {"0115", "0116", "0117", "0118", "0119", "0120", "0145", "0121", "0122"},
+    {"0132", "0134", "0135", "0136", "0137", "0138", "0139"},
+};
+const char* const kTabCaptions[] = {"0140", "0103", "0104", "0105", "0106"};
+
+// Every tab in each language shows the texts of that language's files, and pictures of it for
+// the eye (at 96 dpi).
 TEST_F(Preferences, EveryTabInEveryLanguage) {
     for (const std::string name : {"English", "Deutsch", "Espa\xC3\xB1ol"}) {
+        SCOPED_TRACE(name);
         if (name != "English") restartIn(name);
         HWND dialog = openPreferences();
         ASSERT_NE(dialog, nullptr) << name;
         EXPECT_EQ(probe::windowText(dialog), text("0100"));
+        const auto tabs = probe::visibleChildren(dialog, WC_TABCONTROLA);
+        ASSERT_EQ(tabs.size(), 1u);
+        std::vector<std::string> captions;
+        for (const char* code : kTabCaptions) captions.push_back(text(code));
+        EXPECT_EQ(probe::tabTexts(tabs[0].hwnd), captions);
+        const auto descriptions =
+            probe::languageEntry(lngDir() + "\\KVR_" + name.substr(0, 3) + ".txt", "007");
+        ASSERT_TRUE(descriptions);
         for (int tab = 0; tab < 5; ++tab) {
+            SCOPED_TRACE("tab " + std::to_string(tab + 1));
             ASSERT_TRUE(toTab(dialog, tab));
             probe::pump(300);
+            std::set<std::string> shown;
+            for (const auto& child : probe::childWindows(dialog)) {
+                if (!child.visible) continue;
+                shown.insert(child.text);
+                EXPECT_FALSE(child.text.size() == 4 &&
+                             child.text.find_first_not_of("0123456789") == std::string::npos)
+                    << "an untranslated code: " << child.text;
+            }
+            std::vector<std::string> codes = kTabCodes[std::size_t(tab)];
+            codes.insert(codes.end(), {"0101", "0102"});
+            for (const std::string& code : codes) {
+                EXPECT_TRUE(!text(code).empty() && shown.count(text(code)))
+                    << code << " " << probe::quote(text(code)) << " is not shown";
+            }
+            EXPECT_TRUE(shown.count(probe::splitParts(*descriptions).at(std::size_t(tab))))
+                << "the tab's description";
             screenshot((name == "English"   ? "en"
                         : name == "Deutsch" ? "de"
                                             : "es") +

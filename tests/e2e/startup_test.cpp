@@ -13,6 +13,27 @@ bool hasWindowOfClass(DWORD pid, const std::string& cls, bool visibleOnly) {
     return false;
 }
 
+// Read as UTF-8 on every Windows, whatever its ANSI code page: no letter comes out garbled in
+// Warsaw, Moscow or Tokyo.
+TEST_F(Startup, TheLanguageFilesBesideTheProgramAreMarkedUtf8OrPlainAscii) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW(probe::widen(lngDir() + "\\KVR_*.txt").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    int files = 0;
+    do {
+        const std::string name = probe::narrow(found.cFileName);
+        const auto bytes = probe::readFile(lngDir() + "\\" + name);
+        ASSERT_TRUE(bytes) << name;
+        ++files;
+        if (bytes->rfind("\xEF\xBB\xBF", 0) == 0) continue;
+        for (const char c : *bytes) {
+            ASSERT_LT(static_cast<unsigned char>(c), 0x80u) << name << " is neither";
+        }
+    } while (FindNextFileW(find, &found));
+    FindClose(find);
+    EXPECT_EQ(files, 6) << "three languages, two files each";
+}
+
 TEST_F(Startup, SplashShowsThenHiddenMainWindowHoldsEverySeededHotkey) {
     seed(kSeeded, {{"OS", "1"}, {"OI", "1"}});
     auto kvr = start();

@@ -4,8 +4,9 @@
     check_packages.py PORTABLE_ZIP SETUP_EXE
 
 The zip holds one folder KVR with kvr.exe and the whole language folder (string store, the
-form-text and message files and the help file of every language) and nothing else; the
-installer is a Windows program made by NSIS. Prints both sizes.
+form-text and message files, UTF-8 with a byte-order mark, and the help file of every
+language) and nothing else; the installer is a Windows program made by NSIS. Prints both
+sizes.
 """
 import os
 import sys
@@ -33,6 +34,11 @@ def main(zip_path, setup_path):
         for name in files & EXPECTED:
             if name.endswith(".chm") and archive.read(name)[:4] != b"ITSF":
                 problems.append(f"{name} is no compiled help file")
+            if name.endswith(".txt"):
+                # Read right whatever the user's code page: UTF-8 with its mark, or plain ASCII.
+                data = archive.read(name)
+                if not (data.startswith(b"\xef\xbb\xbf") or data.isascii()):
+                    problems.append(f"{name} is neither UTF-8 with a byte-order mark nor ASCII")
         unpacked = sum(info.file_size for info in archive.infolist())
     with open(setup_path, "rb") as setup:
         installer = setup.read()

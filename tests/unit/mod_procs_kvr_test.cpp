@@ -230,6 +230,41 @@ TEST_F(ProcessHiding, ANameDifferingOnlyInLetterCaseHidesNothing) {
     EXPECT_TRUE(visible(calc));
 }
 
+// lsv.dat holds names in the ANSI code page: a Polish "lodz" with its stroke and accents comes
+// back from a Western Windows' file with look-alikes, and must still find its program after a
+// restart.
+TEST_F(ProcessHiding, ANameOutsideTheCodePageStillFindsItsProgramAfterTheListFile) {
+    const std::string lodz =
+        "\xC5\x82\xC3\xB3"
+        "d\xC5\xBA.exe";
+    const std::string japanese = "\xE6\x97\xA5\xE6\x9C\xAC.exe";  // two ideographs 1252 lacks
+    fake.desktop.addProcess("C:\\Mapy\\" + lodz, 50);
+    fake.desktop.addProcess("C:\\Tools\\" + japanese, 60);
+    fake.desktop.addProcess("lodz.exe", 70);
+    const Hwnd polish = window(50, "mapa");
+    const Hwnd ideographs = window(60, "tool");
+    const Hwnd plain = window(70, "another program");
+    // Added in this run, then as the next run reads it back; and "??.exe", which an older
+    // version wrote for the ideographs, names no program at all.
+    for (const bool restarted : {false, true}) {
+        SCOPED_TRACE(restarted ? "after a restart" : "in the same run");
+        ProcessHideList = keys({lodz, "??.exe"});
+        if (restarted) {
+            ASSERT_TRUE(modProcsKVR::SaveProcessHideList());
+            modProcsKVR::LoadProcessHideList();
+            ASSERT_EQ(ProcessHideList[1].key,
+                      "l\xC3\xB3"
+                      "dz.exe");
+        }
+        modProcsKVR::PrepareProcessHiding();
+        modProcsKVR::HideProcessWindowsTick();
+        EXPECT_FALSE(visible(polish));
+        EXPECT_TRUE(visible(ideographs));
+        EXPECT_TRUE(visible(plain)) << "a look-alike stands for its letter, not for others";
+        modProcsKVR::ShowProcessWindows();
+    }
+}
+
 TEST_F(ProcessHiding, AProgramStartedAfterThePressWaitsForTheNextPress) {
     modProcsKVR::PrepareProcessHiding();
     fake.desktop.addProcess("editor.exe", 40);

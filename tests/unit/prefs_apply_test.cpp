@@ -259,6 +259,25 @@ TEST_F(PrefsApply, AutostartEntryFollowsStartWithWindowsAtOnce) {
     EXPECT_NE(runEntry().find("kvr.exe"), std::string::npos);
 }
 
+// A standard user cannot remove the entry an administrator made for every user: unchecking the
+// option says so once, naming what Windows still starts.
+TEST_F(PrefsApply, UncheckingStartWithWindowsSaysWhenTheMachinesEntryStays) {
+    std::string entry = runEntry();
+    while (!entry.empty() && entry.back() == '\0') entry.pop_back();
+    fake.registry.setReadOnly(platform::reg::kLocalMachine, true);
+    frmPref& d = open();
+    d.chkResidente.click();
+    d.cmdAceptar.click();
+    EXPECT_EQ(stored("OR"), "0");
+    EXPECT_EQ(runEntry().find(entry), 0u) << "the entry stays";
+    ASSERT_EQ(fake.system.boxes.size(), 1u);
+    const auto message = modTraducir::GetMessage(ids::msg::kAutostartStays);
+    EXPECT_EQ(fake.system.boxes[0].text, message[0] + "\n\n" + entry);
+    EXPECT_EQ(fake.system.boxes[0].caption, message[1]);
+    open().cmdAceptar.click();
+    EXPECT_EQ(fake.system.boxes.size(), 1u) << "said when the option changes, not at every OK";
+}
+
 TEST_F(PrefsApply, CancelAndTheCloseBoxStoreNothing) {
     const auto before = fake.registry.writeCalls();
     const auto registrations = fake.queue.registrations().size();

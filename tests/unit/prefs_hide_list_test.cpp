@@ -2,6 +2,7 @@
 // adding, removing and renaming, and the list written back when the dialog closes.
 #include <gtest/gtest.h>
 
+#include "base/ids.h"
 #include "engine/hide_engine.h"
 #include "engine/mod_procs_kvr.h"
 #include "mainwin/frm_ppal.h"
@@ -105,6 +106,90 @@ TEST_F(HideListEditor, AProgramWithoutAnIconOrWhoseFileCannotBeReadGetsNoIcon) {
     EXPECT_EQ(canvas.pixels[5 * 32 + 5], 0xFFFF0000u) << "the icon of the number asked for";
     EXPECT_EQ(canvas.pixels[4 * 32 + 4], 0u) << "at the place asked for";
     EXPECT_EQ(fake.icons.liveIcons(), 0u);
+}
+
+// Where the process list gives a bare name, the process's full path finds its file: never the
+// folders of the search path, and never a file on a network share, which could keep the dialog
+// waiting.
+TEST_F(HideListEditor, IconsComeFromTheFullPathOfEachProgramOnALocalDriveOnly) {
+    fake.desktop.addProcess("oddtool.exe", 60, "C:\\Odd Folder\\oddtool.exe");
+    fake.desktop.addProcess("onpath.exe", 61);  // a process this account cannot open
+    fake.desktop.addProcess("shared.exe", 62, "\\\\server\\tools\\shared.exe");
+    fake.desktop.addProcess("mapped.exe", 63, "N:\\mapped.exe");
+    fake.files.drives['N'] = platform::drive::kRemote;
+    for (const char* file : {"C:\\Odd Folder\\oddtool.exe", "onpath.exe",
+                             "\\\\server\\tools\\shared.exe", "N:\\mapped.exe"}) {
+        fake.icons.put(file, {icon(0xFF804020u)});
+    }
+    // An entry an older version wrote with a bare name shows the running program's icon.
+    ProcessHideList = listOf({{"oddtool.exe", "oddtool.exe", "odd", ""}});
+    frmPref& d = open();
+    const auto node = [&](const char* key) {
+        return d.trvLstProc.nodes()[std::size_t(d.trvLstProc.indexOf(key))];
+    };
+    EXPECT_EQ(node("oddtool.exe").text, "oddtool.exe") << "shown as the process list names it";
+    EXPECT_EQ(colourOf(d, node("oddtool.exe").image), 0xFF804020u);
+    EXPECT_EQ(colourOf(d, d.lsvOcultar.items()[0].smallIcon), 0xFF804020u);
+    EXPECT_EQ(node("onpath.exe").text, "onpath.exe");
+    const int noIcon = d.imlProcs.indexOf("NoIcon");
+    for (const char* key : {"onpath.exe", "shared.exe", "mapped.exe"}) {
+        EXPECT_EQ(node(key).image, noIcon) << key;
+    }
+    for (const std::string& file : fake.icons.asked) {
+        EXPECT_TRUE(file.starts_with("C:\\")) << file << " was asked for its icon";
+    }
+
+    select(d, "oddtool.exe");
+    d.cmdBorrarProc.click();
+    pick(d, "oddtool.exe");
+    d.cmdAgregarProc.click();
+    d.cmdAceptar.click();
+    EXPECT_EQ(ProcessHideList,
+              listOf({{"oddtool.exe", "C:\\Odd Folder\\oddtool.exe", "oddtool.exe", ""}}));
+}
+
+// lsv.dat keeps its texts in the ANSI code page (here 1252): a Polish name goes in with
+// look-alikes for the letters the code page lacks; one it would keep as "?" is refused.
+TEST_F(HideListEditor, TextsTheCodePageCannotKeepAreRefusedWithAMessage) {
+    const std::string lodz =
+        "\xC5\x82\xC3\xB3"
+        "d\xC5\xBA.exe";
+    const std::string ideographs = "\xE6\x97\xA5\xE6\x9C\xAC";
+    fake.desktop.addProcess(lodz, 60, "C:\\Mapy\\" + lodz);
+    fake.desktop.addProcess(ideographs + ".exe", 61, "C:\\Tools\\" + ideographs + ".exe");
+    fake.desktop.addProcess("tool.exe", 62, "C:\\" + ideographs + "\\tool.exe");
+    const auto refusals = [&] { return fake.system.boxes.size(); };
+    frmPref& d = open();
+
+    pick(d, ideographs + ".exe");
+    d.cmdAgregarProc.click();
+    EXPECT_EQ(d.lsvOcultar.count(), 0u);
+    EXPECT_FALSE(d.flgLstViewSucio);
+    ASSERT_EQ(refusals(), 1u);
+    const auto message = modTraducir::GetMessage(ids::msg::kNotInCodePage);
+    EXPECT_EQ(fake.system.boxes[0].text, message[0] + "\n\n" + ideographs + ".exe");
+    EXPECT_EQ(fake.system.boxes[0].caption, message[1]);
+
+    pick(d, lodz);
+    d.cmdAgregarProc.click();
+    pick(d, "tool.exe");
+    d.cmdAgregarProc.click();
+    ASSERT_EQ(d.lsvOcultar.count(), 2u);
+    EXPECT_EQ(refusals(), 1u);
+    EXPECT_FALSE(d.lsvOcultar.endLabelEdit(1, "Tool " + ideographs));
+    EXPECT_EQ(refusals(), 2u);
+    EXPECT_TRUE(d.lsvOcultar.endLabelEdit(1, "Tool"));
+    d.cmdAceptar.click();
+    // The key as the file gives it back, so that the program is not listed a second time; a
+    // folder the file cannot keep is left out.
+    EXPECT_EQ(ProcessHideList, listOf({{"l\xC3\xB3"
+                                        "dz.exe",
+                                        "C:\\Mapy\\" + lodz, lodz, ""},
+                                       {"tool.exe", "tool.exe", "Tool", ""}}));
+    frmPref& again = open();
+    pick(again, lodz);
+    again.cmdAgregarProc.click();
+    EXPECT_EQ(again.lsvOcultar.count(), 2u) << "listed already";
 }
 
 TEST_F(HideListEditor, AddingAProgramGivesItsEntryAndWritingBackItsRow) {

@@ -220,6 +220,36 @@ TEST_F(StandardUserAutostart, OffRemovesTheEntryFromBothKeys) {
     EXPECT_TRUE(fake.registry.value(kCurrentUser, kRun, "Other").has_value());
 }
 
+// An administrator's entry starts its copy at logon already: an entry of the user's beside it
+// would start a second one, which would then say that the program is running.
+TEST_F(StandardUserAutostart, AMachineEntryItCannotChangeIsNeverJoinedByTheUsersOne) {
+    const std::string other = "\"C:\\Program Files\\KVR\\kvr.exe\"";
+    fake.system.folder = "C:\\Users\\user\\AppData\\Local\\Programs\\KVR";
+    fake.files.put(fake.system.folder + "\\Lng\\dde", test::readShipped("dde"));
+    fake.registry.putText(kLocalMachine, kRun, "KVR", other);
+    ASSERT_TRUE(hasUserEntry()) << "written by an earlier version";
+    EXPECT_EQ(modGeneral::SyncAutostart(registry, false), other) << "starts another copy";
+    EXPECT_FALSE(hasUserEntry());
+    EXPECT_EQ(runEntry(), other);
+    // The same copy, however the entry spells it, is no other copy.
+    for (const std::string& same :
+         {std::string("C:\\USERS\\user\\AppData\\Local\\Programs\\KVR\\kvr.exe"),
+          "\"" + fake.system.folder + "\\KVR.EXE\""}) {
+        fake.registry.putText(kLocalMachine, kRun, "KVR", same);
+        EXPECT_EQ(modGeneral::SyncAutostart(registry, false), std::nullopt) << same;
+        EXPECT_FALSE(hasUserEntry());
+    }
+    // Off: the user's entry goes, the machine's stays and is named.
+    fake.registry.putText(kCurrentUser, kRun, "KVR", "x");
+    setOR("0");
+    EXPECT_EQ(modGeneral::SyncAutostart(registry, false),
+              "\"" + fake.system.folder + "\\KVR.EXE\"");
+    EXPECT_FALSE(hasUserEntry());
+    fake.registry.setReadOnly(kLocalMachine, false);
+    EXPECT_EQ(modGeneral::SyncAutostart(registry, false), std::nullopt);
+    EXPECT_FALSE(hasRunEntry());
+}
+
 TEST_F(StandardUserAutostart, WithRightsAgainTheMachineWideEntryReplacesTheUsersOne) {
     ASSERT_TRUE(hasUserEntry());
     fake.registry.setReadOnly(kLocalMachine, false);

@@ -2,12 +2,14 @@
 // control code and message the program uses, with the parts each use needs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <limits>
 #include <map>
 #include <set>
 
+#include "base/ids.h"
 #include "base/text.h"
 #include "mainwin/frm_ppal.h"
 #include "prefs/frm_pref.h"
@@ -112,7 +114,7 @@ void addPlanned(Needs& needs) {
 // part, the tab descriptions one part per tab.
 Needs messageNeeds() {
     Needs needs;
-    for (const char* warning : {"001", "002", "004", "009", "014", "025", "030"}) {
+    for (const char* warning : {"001", "002", "004", "009", "014", "025", "030", "040", "041"}) {
         need(needs, warning, 2, 2, "warning");
     }
     for (const char* label : {"003", "005", "006"}) need(needs, label, 1, 1, "hidden-by label");
@@ -230,7 +232,8 @@ TEST_F(ShippedLanguages, FilesAreWindowsTextWithOneEntryPerLine) {
     for (const Language& l : languages) {
         for (const std::string& file : {l.formFile, l.messageFile}) {
             SCOPED_TRACE(file);
-            const std::string raw = test::readShipped(file);
+            std::string raw = test::readShipped(file);
+            if (raw.rfind("\xEF\xBB\xBF", 0) == 0) raw.erase(0, 3);
             ASSERT_FALSE(raw.empty());
             ASSERT_GE(raw.size(), 2u);
             EXPECT_EQ(raw.substr(raw.size() - 2), "\r\n");
@@ -255,8 +258,7 @@ TEST_F(ShippedLanguages, FilesAreWindowsTextWithOneEntryPerLine) {
     }
 }
 
-bool isUtf8WithMultibyteLetters(const std::string& raw) {
-    bool multibyte = false;
+bool isUtf8(const std::string& raw) {
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const auto c = static_cast<unsigned char>(raw[i]);
         if (c < 0x80) continue;
@@ -266,28 +268,41 @@ bool isUtf8WithMultibyteLetters(const std::string& raw) {
             if ((static_cast<unsigned char>(raw[i + k]) & 0xC0) != 0x80) return false;
         }
         i += extra;
-        multibyte = true;
     }
-    return multibyte;
+    return true;
 }
 
-TEST_F(ShippedLanguages, FilesAreInTheAnsiCodePageAndReadWithoutGarbledLetters) {
+// In a Windows-1252 file the accented letters would be read in the user's code page.
+TEST_F(ShippedLanguages, FilesAreMarkedUtf8OrPlainAscii) {
     for (const Language& l : languages) {
         for (const std::string& file : {l.formFile, l.messageFile}) {
             SCOPED_TRACE(file);
             const std::string raw = test::readShipped(file);
-            if (raw.rfind("\xEF\xBB\xBF", 0) == 0) continue;  // marked UTF-8 is read as such
-            EXPECT_FALSE(isUtf8WithMultibyteLetters(raw)) << "UTF-8 without a byte-order mark";
-            const std::string read = text(file);
-            // UTF-8 read through Windows-1252 shows as these pairs.
-            for (const char* garbled : {"\xC3\x83", "\xC3\x82", "\xEF\xBF\xBD"}) {
-                EXPECT_EQ(read.find(garbled), std::string::npos);
-            }
+            const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) {
+                return static_cast<unsigned char>(c) < 0x80;
+            });
+            if (ascii) continue;
+            ASSERT_EQ(raw.rfind("\xEF\xBB\xBF", 0), 0u) << "no UTF-8 byte-order mark";
+            EXPECT_TRUE(isUtf8(raw.substr(3)));
         }
     }
     // The accented letters made it through.
     EXPECT_NE(part0("KVR_Espa\xC3\xB1ol.txt", "0022").find("T\xC3\xADtulo"), std::string::npos);
     EXPECT_NE(part0("KVR_Deu.txt", "014").find("ausgef\xC3\xBChrt"), std::string::npos);
+}
+
+// A Russian Windows reads ANSI files as Windows-1251, where the byte of "ue" is a soft sign.
+TEST_F(ShippedLanguages, GermanAndSpanishReadRightOnACyrillicWindows) {
+    fake.files.ansiCodePage = 1251;
+    modTraducir::CurrentLanguage = "Deutsch";
+    EXPECT_NE(modTraducir::GetMessage(ids::msg::kAlreadyRunning)[0].find("ausgef\xC3\xBChrt"),
+              std::string::npos);
+    modTraducir::CurrentLanguage = "Espa\xC3\xB1ol";
+    test::FakeTrayArea trayArea;
+    engine::HideEngine hideEngine{trayArea};
+    frmPpal main{hideEngine};
+    modTraducir::TranslateForm(main, modTraducir::LanguageFilePrefix);
+    EXPECT_NE(main.lsvVentanas.columns().at(0).find("T\xC3\xADtulo"), std::string::npos);
 }
 
 TEST_F(ShippedLanguages, SpanishAndGermanAreTranslationsNotCopies) {

@@ -1,8 +1,11 @@
 #include "probe_dialog.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "probe.h"
+#include "remote_block.h"
 
 namespace probe {
 
@@ -50,6 +53,28 @@ std::optional<ChildInfo> visibleChildWithText(HWND parent, const std::string& te
     for (const ChildInfo& c : childWindows(parent))
         if (c.visible && withoutAmpersands(c.text) == withoutAmpersands(text)) return c;
     return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> tabTexts(HWND tabControl) {
+    constexpr int kChars = 256;
+    RemoteBlock remote(tabControl, sizeof(TCITEMW) + kChars * sizeof(wchar_t));
+    if (!remote.at()) return std::nullopt;
+    std::vector<std::string> texts;
+    const int count = static_cast<int>(SendMessageW(tabControl, TCM_GETITEMCOUNT, 0, 0));
+    for (int tab = 0; tab < count; ++tab) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = reinterpret_cast<LPWSTR>(remote.at() + sizeof(TCITEMW));
+        item.cchTextMax = kChars;
+        wchar_t text[kChars] = {};
+        if (!remote.write(0, &item, sizeof item) || !remote.write(sizeof item, text, sizeof text) ||
+            !SendMessageW(tabControl, TCM_GETITEMW, tab, reinterpret_cast<LPARAM>(remote.at())) ||
+            !remote.read(sizeof item, text, sizeof text))
+            return std::nullopt;
+        text[kChars - 1] = L'\0';
+        texts.push_back(narrow(text));
+    }
+    return texts;
 }
 
 bool pointAt(HWND hwnd) {

@@ -26,6 +26,10 @@ std::vector<ChildInfo> visibleChildren(HWND parent, const std::string& className
 // The first visible descendant whose text is text, ignoring "&".
 std::optional<ChildInfo> visibleChildWithText(HWND parent, const std::string& text);
 
+// The captions of a tab control's tabs, in order; nullopt when its process's memory could not be
+// used.
+std::optional<std::vector<std::string>> tabTexts(HWND tabControl);
+
 // Puts the pointer at the centre of the window and waits until it stays there.
 bool pointAt(HWND hwnd);
 // A left click at the centre of the window, the pointer put there first.
