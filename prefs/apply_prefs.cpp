@@ -68,6 +68,7 @@ void frmPref::cmdAceptar_Click() {
         }
         modGeneral::SyncAutostart(registry, false);
     }
+    if (onApplied) onApplied();
     if (!refused.empty()) reportRefused(refused);
     unload();
 }

@@ -96,6 +96,10 @@ public:
     // The label that names a hotkey slot.
     ui::Label& slotLabel(int slot);
 
+    // After OK has stored the settings: what else puts them into effect (the main window's
+    // triggers).
+    std::function<void()> onApplied;
+
     // The list of programs was changed in this run (by this opening or an earlier one): every
     // closing writes it back, and the program's exit writes its file.
     bool& flgLstViewSucio;
