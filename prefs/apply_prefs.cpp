@@ -57,6 +57,7 @@ void frmPref::cmdAceptar_Click() {
     storeTitles();
     storeSound();
     storeGeneral();
+    storeTriggers();
     {
         clsWBD registry;
         const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);

@@ -68,7 +68,7 @@ protected:
     }
     // Ctrl+Tab until the tab (0-based) is the selected one.
     ::testing::AssertionResult toTab(HWND dialog, int tab) {
-        for (int presses = 0; presses < 5 && selectedTab(dialog) != tab; ++presses) {
+        for (int presses = 0; presses < 6 && selectedTab(dialog) != tab; ++presses) {
             const int before = selectedTab(dialog);
             probe::pressKey(17, kVkTab);
             pumpUntil([&] { return selectedTab(dialog) != before; }, kActMs);
@@ -332,7 +332,7 @@ TEST_F(Preferences, EveryTabInEveryLanguage) {
         HWND dialog = openPreferences();
         ASSERT_NE(dialog, nullptr) << name;
         EXPECT_EQ(probe::windowText(dialog), text("0100"));
-        for (int tab = 0; tab < 5; ++tab) {
+        for (int tab = 0; tab < 6; ++tab) {
             ASSERT_TRUE(toTab(dialog, tab));
             probe::pump(300);
             screenshot((name == "English"   ? "en"

@@ -1,8 +1,13 @@
 // Hiding without the keyboard, as a user does it: clicks of the middle button with Ctrl held, a
 // flick of the pointer into a screen corner, a minute without input.
+// clang-format off
+#include "kvr_e2e.h"
+#include <commctrl.h>
+// clang-format on
+
 #include <map>
 
-#include "kvr_e2e.h"
+#include "probe_dialog.h"
 
 namespace e2e {
 namespace {
@@ -109,6 +114,60 @@ TEST_F(Triggers, AMinuteWithoutInputHidesByTitleByItself) {
     const DWORD lastInput = GetTickCount();
     ASSERT_TRUE(become({w}, false, "70 s without input", 70000));
     EXPECT_GE(GetTickCount() - lastInput, 59000u) << "hidden before a minute without input";
+}
+
+TEST_F(Triggers, TheSixthTabSetsTheMouseButtonItsClicksKeyAndActionAndOkPutsThemIntoEffect) {
+    constexpr int kVkTab = 0x09, kVkHome = 0x24, kVkDown = 0x28, kVkReturn = 0x0D;
+    startWith({{"OI", "0"}});
+    HWND main = mainWindow(kvr);
+    ASSERT_NE(main, nullptr);
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000));
+    HWND w = target();
+    HWND dialog = openPreferences(main, kvr.pid(), "English");
+    ASSERT_NE(dialog, nullptr);
+    const auto selectedTab = [&] {
+        const auto tabs = probe::visibleChildren(dialog, WC_TABCONTROLA);
+        return tabs.empty() ? -1 : int(SendMessageW(tabs[0].hwnd, TCM_GETCURSEL, 0, 0));
+    };
+    for (int presses = 0; presses < 6 && selectedTab() != 5; ++presses) {
+        const int before = selectedTab();
+        probe::pressKey(17, kVkTab);
+        pumpUntil([&] { return selectedTab() != before; }, 5000);
+    }
+    ASSERT_EQ(selectedTab(), 5);
+    EXPECT_EQ(probe::windowText(probe::visibleChildren(dialog, "Static").back().hwnd),
+              probe::splitParts(*probe::languageEntry(lngDir() + "\\KVR_Eng.txt", "007"))[5]);
+    // The lists top to bottom: button, clicks; key held; the actions of the button, of the
+    // corners and of idleness.
+    const auto lists = probe::visibleChildren(dialog, "ComboBox");
+    ASSERT_EQ(lists.size(), 6u);
+    // Opened with a click, the entry picked with the keys.
+    const auto choose = [&](HWND list, int entry) {
+        probe::clickAt(list);
+        probe::pump(200);
+        probe::pressKey(0, kVkHome);
+        for (int i = 0; i < entry; ++i) probe::pressKey(0, kVkDown);
+        probe::pressKey(0, kVkReturn);
+        return pumpUntil([&] { return SendMessageW(list, CB_GETCURSEL, 0, 0) == entry; }, 5000);
+    };
+    EXPECT_TRUE(choose(lists[0].hwnd, 1));  // the middle button
+    EXPECT_TRUE(choose(lists[1].hwnd, 0));  // one click
+    EXPECT_TRUE(choose(lists[2].hwnd, 1));  // Shift
+    EXPECT_TRUE(choose(lists[3].hwnd, 2));  // hide by title
+    screenshot("sixth tab");
+    const auto ok = probe::visibleChildWithText(dialog, formText("English", "0101"));
+    ASSERT_TRUE(ok);
+    probe::clickAt(ok->hwnd);
+    ASSERT_TRUE(pumpUntil([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_EQ(probe::regGetString(kOptionsKey, "MB").value_or(""), "1");
+    EXPECT_EQ(probe::regGetString(kOptionsKey, "MK").value_or(""), "1");
+    EXPECT_EQ(probe::regGetString(kOptionsKey, "MM").value_or(""), "16");
+    EXPECT_EQ(probe::regGetString(kOptionsKey, "MA").value_or(""), "2");
+
+    // At once: Shift and one middle click anywhere hide by title.
+    ASSERT_TRUE(probe::placeCursor(700, 700));
+    ASSERT_TRUE(probe::clickButton(1, 1, 16));
+    EXPECT_TRUE(becomes(w, false, "Shift + a middle click"));
 }
 
 }  // namespace
