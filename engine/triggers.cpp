@@ -63,20 +63,16 @@ bool MouseTriggers::isButton(const platform::MouseHookEvent& event, bool down) c
 }
 
 bool MouseTriggers::modifierHeld() {
-    const bool shift = input_.keyDown(platform::vk::kShift);
-    const bool ctrl = input_.keyDown(platform::vk::kControl);
-    const bool alt = input_.keyDown(platform::vk::kMenu);
-    // Exactly the one asked for, as a hotkey's modifier: Ctrl+Shift is not Ctrl.
-    switch (rules_.modifier) {
-        case 16:
-            return shift && !ctrl && !alt;
-        case 17:
-            return ctrl && !shift && !alt;
-        case 18:
-            return alt && !shift && !ctrl;
-        default:
-            return !shift && !ctrl && !alt;
+    // Exactly the one asked for, as a hotkey's modifier: Ctrl+Shift is not Ctrl. Each look is a
+    // call into the system, so the one asked for comes first.
+    static constexpr int kKeys[] = {platform::vk::kShift, platform::vk::kControl,
+                                    platform::vk::kMenu};
+    const int wanted = rules_.modifier >= 16 && rules_.modifier <= 18 ? rules_.modifier - 16 : -1;
+    if (wanted >= 0 && !input_.keyDown(kKeys[wanted])) return false;
+    for (int k = 0; k < 3; ++k) {
+        if (k != wanted && input_.keyDown(kKeys[k])) return false;
     }
+    return true;
 }
 
 bool MouseTriggers::onClick(std::uint32_t time) {
