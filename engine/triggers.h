@@ -123,8 +123,6 @@ public:
     bool hooked() const { return hook_ != 0; }
 
 private:
-    void fire(int slot);
-
     platform::Hwnd window_ = 0;
     std::unique_ptr<MouseTriggers> mouse_;
     platform::Input::HookHandle hook_ = 0;

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/win32_bench.h"
 #include "engine/triggers.h"
 #include "platform/services.h"
 #include "platform/win32/win32_input.h"
@@ -20,32 +21,16 @@ namespace {
 using namespace kvr;
 namespace wm = platform::wm;
 
-double nowUs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1e6 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 // Microseconds per call of step, median of five rounds of n calls.
 template <class Step>
 double perCall(int n, Step step) {
     std::vector<double> rounds;
     for (int round = 0; round < 5; ++round) {
-        const double start = nowUs();
+        const double start = bench::nowMs();
         for (int i = 0; i < n; ++i) step(i);
-        rounds.push_back((nowUs() - start) / n);
+        rounds.push_back(1000 * (bench::nowMs() - start) / n);
     }
-    return median(rounds);
+    return bench::summarize(rounds).median;
 }
 
 // One relative move of a pixel, back and forth, as the mouse sends it.
@@ -76,8 +61,10 @@ int main(int argc, char** argv) {
     });
     const double click = perCall(events, [&](int i) {
         time += 1000;  // every click the first of its gesture: each press reads the modifiers
-        rules.procedure({.message = i % 2 ? wm::kMButtonUp : wm::kMButtonDown, .x = 300,
-                         .y = 300, .time = time});
+        rules.procedure({.message = i % 2 ? wm::kMButtonUp : wm::kMButtonDown,
+                         .x = 300,
+                         .y = 300,
+                         .time = time});
     });
     std::printf("hook procedure, real input port: %.3f us per move, %.3f us per press or release\n",
                 move, click);
