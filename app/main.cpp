@@ -11,6 +11,7 @@
 #include "platform/services.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_icons.h"
+#include "platform/win32/win32_input.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
@@ -51,8 +52,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32Shell shell;
     kvr::platform::Win32Keyboard keyboard;
     kvr::platform::Win32Icons icons;
+    kvr::platform::Win32Input input;
     kvr::platform::install(
-        {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons});
+        {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons, &input});
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {

@@ -173,6 +173,7 @@ frmPpal::frmPpal(engine::HideEngine& engine)
       picSysTray(*this, "picSysTray", {0, 0, 16, 16}),
       picIcon16(*this, "picIcon16", {0, 0, 16, 16}),
       tmrPopUp(*this, "tmrPopUp", 10, false),
+      tmrInactividad(*this, "tmrInactividad", 1000, false),
       mnuVentanas(*this, "mnuVentanas", "0026"),
       mnuMostrarUltima(*this, "mnuMostrarUltima", "0027", &mnuVentanas),
       mnuMostrarXClase(*this, "mnuMostrarXClase", "0028", &mnuVentanas),
@@ -314,6 +315,12 @@ void frmPpal::wireEvents() {
         engine_.HideProgramsTick();
         popUpTickRunning_ = false;
     };
+    tmrInactividad.onTimer = [this] { triggers_.idleTick(); };
+}
+
+void frmPpal::applyTriggers() {
+    triggers_.apply(hWnd());
+    tmrInactividad.setEnabled(triggers_.idleOn());
 }
 
 void frmPpal::hotkeyMetElsewhere(std::uint32_t id) {
@@ -453,6 +460,7 @@ void frmPpal::Form_Load() {
     // What a killed run left hidden comes back before anything can be hidden anew.
     engine_.RecoverHiddenWindows();
     modMensajes::RegisterHotkeys(hWnd());
+    applyTriggers();
 }
 
 bool frmPpal::Form_QueryUnload(ui::UnloadMode mode) {
@@ -519,6 +527,8 @@ void frmPpal::Form_Unload() {
     // message loop would keep the program alive.
     if (about_ && about_->loaded()) about_->unload();
     modMensajes::UnregisterHotkeys(hWnd());
+    triggers_.remove();
+    tmrInactividad.setEnabled(false);
     engine_.Exit();
     if (modSysTray::IconShown()) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
     mirror();
@@ -596,6 +606,7 @@ void frmPpal::mnuMostrarPref_Click() {
     }
     // Each opening starts from the dialog's design and the settings in memory.
     prefs_ = std::make_unique<frmPref>(*this, [this] { OcultarXTitulo(); });
+    prefs_->onApplied = [this] { applyTriggers(); };
     prefs_->showModal(this);
 }
 

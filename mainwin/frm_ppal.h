@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/hide_engine.h"
+#include "engine/triggers.h"
 #include "prefs/frm_pref.h"
 #include "startup/mod_mensajes.h"
 #include "ui/controls.h"
@@ -37,6 +38,8 @@ public:
     void OcultarXTitulo();
 
     engine::HideEngine& engine() { return engine_; }
+    // The mouse and idleness triggers in force.
+    const engine::Triggers& triggers() const { return triggers_; }
 
     bool ResizeArmed = false;
     // The notification-area icon's mouse messages: the last one, and whether one is being
@@ -57,6 +60,8 @@ public:
     ui::PictureBox picSysTray;
     ui::PictureBox picIcon16;
     ui::Timer tmrPopUp;
+    // Once a second while idleness is to hide something.
+    ui::Timer tmrInactividad;
 
     ui::MenuItem mnuVentanas;
     ui::MenuItem mnuMostrarUltima;
@@ -141,6 +146,8 @@ private:
     void mirror();
     // A hotkey met outside the program's own loop: acted on unless the exit has begun.
     void hotkeyMetElsewhere(std::uint32_t id);
+    // The trigger settings into effect, as at load and after the preferences' OK.
+    void applyTriggers();
     // The user's choice in the list, by entry, so that it survives a rebuild of the rows.
     struct Selection {
         std::unordered_set<std::uint64_t> selected;
@@ -168,6 +175,7 @@ private:
     std::vector<std::unique_ptr<ui::MenuItem>> moreLanguages_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmPref> prefs_;
+    engine::Triggers triggers_;
 };
 
 }  // namespace kvr

@@ -21,6 +21,9 @@ public:
     virtual bool registerHotKey(Hwnd window, int id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual bool unregisterHotKey(Hwnd window, int id) = 0;
+    // PostMessage(window, WM_HOTKEY, id, 0): queues what a press of the window's hotkey id
+    // queues. Safe from any thread.
+    virtual bool postHotKey(Hwnd window, std::uint32_t id) = 0;
     // Sleeps until the thread's queue holds a message.
     virtual void waitMessage() = 0;
     // Removes one WM_HOTKEY of any window of the thread; its wParam goes to id.

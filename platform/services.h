@@ -4,6 +4,7 @@
 
 #include "platform/desktop.h"
 #include "platform/icons.h"
+#include "platform/input.h"
 #include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
@@ -23,6 +24,7 @@ struct Services {
     Shell* shell = nullptr;
     Keyboard* keyboard = nullptr;
     Icons* icons = nullptr;
+    Input* input = nullptr;
 };
 
 void install(const Services& services);
@@ -39,5 +41,8 @@ inline Shell& shell() {
 }
 inline Keyboard& keyboard() { return *installed().keyboard; }
 inline Icons& icons() { return *installed().icons; }
+inline Input& input() {
+    return *installed().input;
+}
 
 }  // namespace kvr::platform

@@ -59,6 +59,7 @@ frmPref::Notices frmPref::storeAll() {
     storeSound();
     const auto autostartBefore = settings::OR;
     storeGeneral();
+    storeTriggers();
     clsWBD registry;
     const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
     // Without the key's path the settings hold in memory for this run only.
@@ -68,6 +69,7 @@ frmPref::Notices frmPref::storeAll() {
         });
     }
     const std::optional<std::string> autostartStays = modGeneral::SyncAutostart(registry, false);
+    if (onApplied) onApplied();
     Notices notices;
     if (!refused.empty()) notices.refused = refusedText(refused);
     // Told when the option was changed, not at every OK after.

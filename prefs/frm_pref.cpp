@@ -46,9 +46,10 @@ frmPref::frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo)
                  {"HKey", "0103", ""},
                  {"Ventanas", "0104", ""},
                  {"Sonido", "0105", ""},
-                 {"Aplicacion", "0106", ""}},
+                 {"Aplicacion", "0106", ""},
+                 {"Disparadores", "0148", ""}},
                 kTabs),
-      fraOpciones(plain<ui::Frame>(*this, "fraOpciones", 1, 5)),
+      fraOpciones(plain<ui::Frame>(*this, "fraOpciones", 1, 6)),
       lblMKey(coded<ui::Label>(*this, "lblMKey", 0, 4, {141, 142, 143, 144})),
       trvLstProc(*this, "trvLstProc"),
       cmdAgregarProc(*this, "cmdAgregarProc", "0146"),
@@ -76,6 +77,15 @@ frmPref::frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo)
       chkInicioOculto(*this, "chkInicioOculto", "0137"),
       chkAvisar(*this, "chkAvisar", "0132"),
       lblSTrayManual(*this, "lblSTrayManual", "0139"),
+      lblDisparo(coded<ui::Label>(*this, "lblDisparo", 0, 5, {149, 151, 153, 157, 163})),
+      cmbBoton(*this, "cmbBoton"),
+      cmbClics(*this, "cmbClics"),
+      cmbModificador(*this, "cmbModificador"),
+      chkEsquina(coded<ui::CheckBox>(*this, "chkEsquina", 0, 4, {158, 159, 160, 161})),
+      chkRapido(*this, "chkRapido", "0162"),
+      ntxtMinutos(*this, "ntxtMinutos", ""),
+      lblAccion(coded<ui::Label>(*this, "lblAccion", 0, 3, {155, 155, 155})),
+      cmbAccion(0, 3, [this](int) { return std::make_unique<ui::ComboBox>(*this, "cmbAccion"); }),
       ntxtCombo(plain<ui::TextBox>(*this, "ntxtCombo", 0, ids::kSlots)),
       lblMas(plain<ui::Label>(*this, "lblMas", 0, ids::kSlots, "+")),
       ntxtTecla(plain<ui::TextBox>(*this, "ntxtTecla", 0, ids::kSlots)),
@@ -112,6 +122,7 @@ void frmPref::arrangeTabs() {
     arrangeTitles(fraOpciones[3]);
     arrangeSound(fraOpciones[4]);
     arrangeGeneral(fraOpciones[5]);
+    arrangeTriggers(fraOpciones[6]);
 
     // Tab goes through each page from top to bottom, then to OK and Cancel; a label comes
     // just before the control it names, so that its letter leads there.
@@ -132,6 +143,10 @@ void frmPref::arrangeTabs() {
     add(slotRow(8));
     add({&chkSTray, &chkOcultarSTray, &chkSplash, &chkResidente, &chkInicioOculto, &chkAvisar});
     add(slotRow(9));
+    add({&lblDisparo[0],  &cmbBoton,      &lblDisparo[1], &cmbClics,      &lblDisparo[2],
+         &cmbModificador, &lblAccion[0],  &cmbAccion[0],  &lblDisparo[3], &chkEsquina[0],
+         &chkEsquina[1],  &chkEsquina[3], &chkEsquina[2], &chkRapido,     &lblAccion[1],
+         &cmbAccion[1],   &lblDisparo[4], &ntxtMinutos,   &lblAccion[2],  &cmbAccion[2]});
     add({&ncmbTecla, &nlblTabDescrip, &cmdAceptar, &cmdCancelar});
     setTabOrder(order);
 
@@ -174,7 +189,7 @@ void frmPref::Form_Load() {
     modTraducir::TranslateForm(*this, modTraducir::LanguageFilePrefix);
     loading_ = true;
     for (int slot = 0; slot < ids::kSlots; ++slot) loadSlot(slot);
-    for (int n = 2; n <= 5; ++n) {
+    for (int n = 2; n <= fraOpciones.last(); ++n) {
         ui::Rect r = fraOpciones[n].rect();
         r.left = fraOpciones[1].rect().left;
         r.top = fraOpciones[1].rect().top;
@@ -183,6 +198,7 @@ void frmPref::Form_Load() {
     loadTitles();
     loadSound();
     loadGeneral();
+    loadTriggers();
     tabDescriptions_ = modTraducir::GetMessage(ids::msg::kTabDescriptions);
     nlblTabDescrip.setCaption(tabDescriptions_[0]);
     loading_ = false;

@@ -37,7 +37,7 @@ public:
     // the main window's hide by title, which the hide-now button runs after storing.
     frmPref(ui::Form& mainWindow, std::function<void()> ocultarXTitulo);
 
-    // Controls, in design order. fraOpciones(n) is the page of tab n (1 to 5).
+    // Controls, in design order. fraOpciones(n) is the page of tab n (1 to 6).
     ui::TabStrip tbsConfig;
     ui::ControlArray<ui::Frame> fraOpciones;
     // Tab 1: hiding by program.
@@ -73,6 +73,18 @@ public:
     ui::CheckBox chkInicioOculto;
     ui::CheckBox chkAvisar;
     ui::Label lblSTrayManual;
+    // Tab 6: hiding without the keyboard. lblDisparo names the button, the clicks, the key held,
+    // the corners and the minutes; lblAccion and cmbAccion are the action of the button (0), of
+    // the corners (1) and of idleness (2); chkEsquina(k) is the corner of bit 2^k.
+    ui::ControlArray<ui::Label> lblDisparo;
+    ui::ComboBox cmbBoton;
+    ui::ComboBox cmbClics;
+    ui::ComboBox cmbModificador;
+    ui::ControlArray<ui::CheckBox> chkEsquina;
+    ui::CheckBox chkRapido;
+    ui::TextBox ntxtMinutos;
+    ui::ControlArray<ui::Label> lblAccion;
+    ui::ControlArray<ui::ComboBox> cmbAccion;
     // The hotkey slots 0 to 11, each on its tab: modifier, "+", key.
     ui::ControlArray<ui::TextBox> ntxtCombo;
     ui::ControlArray<ui::Label> lblMas;
@@ -106,6 +118,10 @@ public:
     // The label that names a hotkey slot.
     ui::Label& slotLabel(int slot);
 
+    // After OK has stored the settings: what else puts them into effect (the main window's
+    // triggers).
+    std::function<void()> onApplied;
+
     // The list of programs was changed in this run (by this opening or an earlier one): every
     // closing writes it back, and the program's exit writes its file.
     bool& flgLstViewSucio;
@@ -136,6 +152,7 @@ private:
     void arrangeTitles(ui::Frame& page);
     void arrangeSound(ui::Frame& page);
     void arrangeGeneral(ui::Frame& page);
+    void arrangeTriggers(ui::Frame& page);
     // The row of a slot on its page: label, modifier field, "+", key field.
     void arrangeSlot(int slot, ui::Frame& page, int top);
     std::vector<ui::Control*> slotRow(int slot);
@@ -144,11 +161,13 @@ private:
     void loadTitles();
     void loadSound();
     void loadGeneral();
+    void loadTriggers();
     // Registers every slot anew; the slots the system refused.
     std::vector<int> storeSlots();
     void storeTitles();
     void storeSound();
     void storeGeneral();
+    void storeTriggers();
     // The modifier the list shows goes into its field, and the list goes away.
     void closeModifierList();
     // What OK has to tell the user once the dialog has done its work; empty texts for nothing.

@@ -7,6 +7,8 @@
 #           over 200 and 2,000 windows (kvr_bench_hiding ROUNDS)
 #           after a kill: start-up with a journal of 100 hidden windows to all of them visible
 #           and to hotkeys registered; memory once idle (kvr_bench_journal RUNS)
+#           the mouse hook's procedure per event with the real input port, and the time it
+#           adds to each mouse event the session delivers (kvr_bench_triggers [EVENTS])
 #   native  Google Benchmark targets, in an optimised build (build/bench-native): the
 #           test build in build/native carries sanitizers and would distort the numbers
 # Usage: scripts/bench.sh [RUNS]
@@ -40,7 +42,7 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
         quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr kvr_bench_win32 \
             kvr_bench_procs &&
         quiet "$log" cmake --build --preset windows -j "$jobs" --target kvr_bench_hiding \
-            kvr_bench_journal; then
+            kvr_bench_journal kvr_bench_triggers; then
         (
             unset DISPLAY
             # shellcheck source=scripts/wine-env.sh
@@ -56,6 +58,8 @@ if [ -n "$(echo bench/win32/*.cpp)" ]; then
             wine ./kvr_bench_hiding.exe 9
             echo "== win32 start-up after a kill, journal of 100 windows ($runs runs); idle memory"
             wine ./kvr_bench_journal.exe "$runs"
+            echo "== win32 mouse hook: the procedure per event, and what it adds to a sent move"
+            wine ./kvr_bench_triggers.exe
         ) || status=1
     else
         status=1

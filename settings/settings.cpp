@@ -49,6 +49,16 @@ std::vector<Option> makeTable() {
                      {"OS", &OS, 0, 0, 0, 1},
                      {"OR", &OR, 1, 1, 0, 1},
                      {"OI", &OI, 1, 1, 0, 1},
+                     // All off, so that nothing happens that a user did not ask for.
+                     {"MB", &MB, 0, 0, 0, 3},
+                     {"MK", &MK, 2, 2, 1, 3},
+                     {"MM", &MM, 0, 0, 16, 18, 0},
+                     {"MA", &MA, 0, 0, 0, kSlots - 1},
+                     {"CC", &CC, 0, 0, 0, 15},
+                     {"CA", &CA, 2, 2, 0, kSlots - 1},
+                     {"CF", &CF, 1, 1, 0, 1},
+                     {"IM", &IM, 0, 0, 0, 240},
+                     {"IA", &IA, 2, 2, 0, kSlots - 1},
                  });
     return table;
 }
@@ -66,6 +76,7 @@ const std::vector<const Option*>& newKeyOrder() {
         for (auto& key : T) copies.emplace_back(&key);
         std::vector<const Option*> rows;
         for (const Copy& copy : copies) rows.push_back(&optionFor(copy));
+        for (const Option& trigger : triggerOptions()) rows.push_back(&trigger);
         return rows;
     }();
     return order;
@@ -141,7 +152,7 @@ void reset() {
 bool Option::valid(std::string_view stored) const {
     if (type() == Type::Text) return true;
     const auto value = parse(stored);
-    return value && *value >= min && *value <= max;
+    return value && ((*value >= min && *value <= max) || (also && *value == *also));
 }
 
 std::int32_t Option::number(std::string_view stored) const {
@@ -162,7 +173,13 @@ std::span<const Option> handOverOptions() {
 
 std::span<const Option> startUpOptions() {
     const auto all = options();
-    return all.subspan(handOverOptions().size());
+    const auto first = handOverOptions().size();
+    return all.subspan(first, static_cast<std::size_t>(&optionFor(&OI) - all.data()) + 1 - first);
+}
+
+std::span<const Option> triggerOptions() {
+    const auto all = options();
+    return all.subspan(static_cast<std::size_t>(&optionFor(&MB) - all.data()));
 }
 
 const Option& optionFor(Copy copy) {

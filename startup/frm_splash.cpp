@@ -121,9 +121,11 @@ void frmSplash::HandOver(const modGeneral::MainWindowFactory& makeMainWindow) {
         const std::string options = modGeneral::GetStoredString(ids::store::kOptionsKey);
         // An unusable store leaves no key to read: every option keeps its default.
         const bool exists = !options.empty() && registry.ExistKey(options);
-        settings::load(settings::handOverOptions(), [&](const std::string& name) {
+        const auto read = [&](const std::string& name) {
             return exists ? registry.strDame(options, name) : std::string();
-        });
+        };
+        settings::load(settings::handOverOptions(), read);
+        settings::load(settings::triggerOptions(), read);
     }
     modProcsKVR::LoadProcessHideList();
     unload(ui::UnloadMode::Code);

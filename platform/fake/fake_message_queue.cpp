@@ -26,6 +26,12 @@ bool FakeMessageQueue::unregisterHotKey(Hwnd window, int id) {
     return true;
 }
 
+bool FakeMessageQueue::postHotKey(Hwnd window, std::uint32_t id) {
+    if (window == 0) return false;  // a thread message: no window to say it to
+    postHotKey(id);
+    return true;
+}
+
 void FakeMessageQueue::waitMessage() {
     if (queue_.empty() && onIdle) onIdle();
     if (queue_.empty()) throw std::logic_error("waiting on an empty queue with nothing to come");

@@ -102,6 +102,10 @@ bool Win32MessageQueue::unregisterHotKey(Hwnd window, int id) {
     return UnregisterHotKey(toHwnd(window), id) != 0;
 }
 
+bool Win32MessageQueue::postHotKey(Hwnd window, std::uint32_t id) {
+    return window != 0 && PostMessageW(toHwnd(window), WM_HOTKEY, id, 0) != 0;
+}
+
 void Win32MessageQueue::waitMessage() { WaitMessage(); }
 
 bool Win32MessageQueue::peekHotKey(std::uint32_t& id) {

@@ -34,6 +34,7 @@ public:
     bool registerHotKey(Hwnd window, int id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     bool unregisterHotKey(Hwnd window, int id) override;
+    bool postHotKey(Hwnd window, std::uint32_t id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
     using MessageQueue::dispatchPending;

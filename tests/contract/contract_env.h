@@ -11,6 +11,7 @@
 
 #include "platform/desktop.h"
 #include "platform/icons.h"
+#include "platform/input.h"
 #include "platform/keyboard.h"
 #include "platform/message_queue.h"
 #include "platform/mixer.h"
@@ -124,6 +125,30 @@ std::unique_ptr<FilesEnv> makeFilesEnv();
 std::unique_ptr<platform::Mixer> makeMixer();
 // The keyboard port, as the program would make it at start-up.
 std::unique_ptr<platform::Keyboard> makeKeyboard();
+
+// The input port, and the session's mouse and keyboard to give it input as a user does. The real
+// ones are the session's: cases put the pointer inside their own window and release what they
+// press.
+class InputEnv {
+public:
+    virtual ~InputEnv() = default;
+    virtual platform::Input& input() = 0;
+    // A window of this test that fills the rectangle, and where the pointer goes.
+    virtual platform::VirtualScreen target() = 0;
+    // Input as the mouse and the keyboard give it (SendInput): the pointer to a point of the
+    // screen; a press or release named as the hook names it (mouseData for X buttons); a key.
+    virtual bool move(int x, int y) = 0;
+    virtual bool button(std::uint32_t message, std::uint32_t mouseData = 0) = 0;
+    virtual bool key(int virtualKey, bool down) = 0;
+    // Until pred() holds, giving the hook's thread and this test's window their turns; false
+    // after a few seconds without.
+    virtual bool waitUntil(const std::function<bool()>& pred) = 0;
+    // Presses and releases of mouse buttons that reached the target window so far.
+    virtual int buttonsReceived() = 0;
+    // Lets a little time pass.
+    virtual void pause(int milliseconds) = 0;
+};
+std::unique_ptr<InputEnv> makeInputEnv();
 
 // The icon port and files to take icons from: an executable that holds an icon, a
 // file that is there but holds none, and a path where there is no file.

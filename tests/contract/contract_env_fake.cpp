@@ -1,5 +1,6 @@
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_icons.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
@@ -162,6 +163,54 @@ std::unique_ptr<platform::Mixer> makeMixer() {
 
 std::unique_ptr<platform::Keyboard> makeKeyboard() {
     return std::make_unique<platform::FakeKeyboard>();
+}
+
+namespace {
+
+class FakeInputEnv : public InputEnv {
+public:
+    platform::Input& input() override { return input_; }
+    platform::VirtualScreen target() override { return {100, 100, 200, 200}; }
+    bool move(int x, int y) override {
+        input_.advance(1);
+        input_.send({.message = platform::wm::kMouseMove,
+                     .x = x,
+                     .y = y,
+                     .flags = platform::llmhf::kInjected});
+        return true;
+    }
+    bool button(std::uint32_t message, std::uint32_t mouseData) override {
+        input_.advance(1);
+        input_.send({.message = message,
+                     .x = input_.x,
+                     .y = input_.y,
+                     .mouseData = mouseData,
+                     .flags = platform::llmhf::kInjected});
+        return true;
+    }
+    bool key(int virtualKey, bool down) override {
+        input_.advance(1);
+        input_.hold(virtualKey, down);
+        return true;
+    }
+    bool waitUntil(const std::function<bool()>& pred) override { return pred(); }
+    int buttonsReceived() override {
+        int n = 0;
+        for (const auto& event : input_.delivered) n += event.message != platform::wm::kMouseMove;
+        return n;
+    }
+    void pause(int milliseconds) override {
+        input_.advance(static_cast<std::uint32_t>(milliseconds));
+    }
+
+private:
+    platform::FakeInput input_;
+};
+
+}  // namespace
+
+std::unique_ptr<InputEnv> makeInputEnv() {
+    return std::make_unique<FakeInputEnv>();
 }
 
 IconsEnv makeIcons() {

@@ -10,8 +10,9 @@
 #include "platform/win32/text.h"
 #include "platform/win32/win32_desktop.h"
 #include "platform/win32/win32_icons.h"
-#include "platform/win32/win32_mixer.h"
+#include "platform/win32/win32_input.h"
 #include "platform/win32/win32_keyboard.h"
+#include "platform/win32/win32_mixer.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
@@ -423,6 +424,135 @@ std::unique_ptr<platform::Mixer> makeMixer() {
 
 std::unique_ptr<platform::Keyboard> makeKeyboard() {
     return std::make_unique<platform::Win32Keyboard>();
+}
+
+namespace {
+
+constexpr wchar_t kInputWindowClass[] = L"KVRContractInput";
+int inputButtons = 0;  // presses and releases the input window received
+
+LRESULT CALLBACK inputWindowProc(HWND h, UINT message, WPARAM w, LPARAM l) {
+    if (message >= WM_LBUTTONDOWN && message <= WM_XBUTTONDBLCLK && message != WM_MOUSEWHEEL)
+        ++inputButtons;
+    return DefWindowProcW(h, message, w, l);
+}
+
+class Win32InputEnv : public InputEnv {
+public:
+    Win32InputEnv() {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = inputWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kInputWindowClass;
+        RegisterClassExW(&wc);
+        const auto t = target();
+        window_ = CreateWindowExW(WS_EX_TOPMOST, kInputWindowClass, L"KVR contract input",
+                                  WS_POPUP | WS_VISIBLE, t.left, t.top, t.width, t.height, nullptr,
+                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+        pump();
+        inputButtons = 0;
+    }
+    ~Win32InputEnv() override {
+        DestroyWindow(window_);
+        pump();
+    }
+
+    platform::Input& input() override { return input_; }
+    platform::VirtualScreen target() override { return {100, 100, 200, 200}; }
+
+    bool move(int x, int y) override {
+        const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(x - left, 65535, width - 1);
+        in.mi.dy = MulDiv(y - top, 65535, height - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        return send(in);
+    }
+
+    bool button(std::uint32_t message, std::uint32_t mouseData) override {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        switch (message) {
+            case WM_LBUTTONDOWN:
+                in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+                break;
+            case WM_LBUTTONUP:
+                in.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+                break;
+            case WM_RBUTTONDOWN:
+                in.mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+                break;
+            case WM_RBUTTONUP:
+                in.mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+                break;
+            case WM_MBUTTONDOWN:
+                in.mi.dwFlags = MOUSEEVENTF_MIDDLEDOWN;
+                break;
+            case WM_MBUTTONUP:
+                in.mi.dwFlags = MOUSEEVENTF_MIDDLEUP;
+                break;
+            case WM_XBUTTONDOWN:
+                in.mi.dwFlags = MOUSEEVENTF_XDOWN;
+                break;
+            case WM_XBUTTONUP:
+                in.mi.dwFlags = MOUSEEVENTF_XUP;
+                break;
+            default:
+                return false;
+        }
+        in.mi.mouseData = mouseData >> 16;
+        return send(in);
+    }
+
+    bool key(int virtualKey, bool down) override {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = static_cast<WORD>(virtualKey);
+        in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(virtualKey), 0));
+        in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        return send(in);
+    }
+
+    bool waitUntil(const std::function<bool()>& pred) override {
+        const DWORD start = GetTickCount();
+        while (!pred()) {
+            if (GetTickCount() - start > 5000) return false;
+            pump();
+            Sleep(1);
+        }
+        return true;
+    }
+
+    int buttonsReceived() override {
+        pump();
+        return inputButtons;
+    }
+
+    void pause(int milliseconds) override {
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < static_cast<DWORD>(milliseconds)) {
+            pump();
+            Sleep(1);
+        }
+    }
+
+private:
+    static bool send(INPUT& in) { return SendInput(1, &in, sizeof(INPUT)) == 1; }
+
+    platform::Win32Input input_;
+    HWND window_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<InputEnv> makeInputEnv() {
+    return std::make_unique<Win32InputEnv>();
 }
 
 IconsEnv makeIcons() {

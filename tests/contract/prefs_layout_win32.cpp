@@ -204,7 +204,7 @@ protected:
         const int count = TabCtrl_GetItemCount(tabs);
         TabCtrl_GetItemRect(tabs, count - 1, &last);
         std::ostringstream out;
-        if (count != 5) out << count << " tabs\n";
+        if (count != 6) out << count << " tabs\n";
         if (TabCtrl_GetRowCount(tabs) != 1) out << "the tabs take more than one row\n";
         if (last.right > client.right) out << "the last tab ends at " << last.right << "\n";
         return out.str();
@@ -212,7 +212,7 @@ protected:
 
     std::string everyTab(frmPref& d, int dpi) {
         std::string all = tabFaults(d);
-        for (int tab = 0; tab < 5; ++tab) {
+        for (int tab = 0; tab < 6; ++tab) {
             d.tbsConfig.select(tab);
             UpdateWindow(reinterpret_cast<HWND>(static_cast<UINT_PTR>(d.hWnd())));
             pump();

@@ -52,6 +52,19 @@ TEST_F(QueueContract, CombinationRegistersAgainAfterUnregister) {
     EXPECT_TRUE(queue().registerHotKey(w, 1, kCombo, kVkF10)) << "id 1 is free again";
 }
 
+TEST_F(QueueContract, APostedHotkeyIsTakenAsAPressedOne) {
+    queue().dispatchPending();
+    ASSERT_TRUE(queue().postHotKey(env->window(), 0xBFFD));
+    EXPECT_FALSE(queue().postHotKey(0, 0xBFFD)) << "no window to say it to";
+    std::uint32_t id = 0;
+    ASSERT_TRUE(queue().peekHotKey(id));
+    EXPECT_EQ(id, 0xBFFDu);
+    ASSERT_TRUE(queue().postHotKey(env->window(), 0xBFF4));
+    std::vector<std::uint32_t> met;
+    queue().dispatchPending([&](std::uint32_t hotkey) { met.push_back(hotkey); });
+    EXPECT_EQ(met, std::vector<std::uint32_t>{0xBFF4});
+}
+
 TEST_F(QueueContract, PeekOnEmptyQueueIsFalseAtOnce) {
     queue().dispatchPending();
     std::uint32_t id = 99;

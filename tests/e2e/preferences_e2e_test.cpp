@@ -321,8 +321,9 @@ const std::vector<std::vector<std::string>> kTabCodes = {
     {"0123", "0124", "0125", "0126", "0127", "0128", "0129", "0130", "0131", "0133"},
     {"0115", "0116", "0117", "0118", "0119", "0120", "0145", "0121", "0122"},
     {"0132", "0134", "0135", "0136", "0137", "0138", "0139"},
+    {"0149", "0151", "0153", "0155", "0157", "0158", "0159", "0160", "0161", "0162", "0163"},
 };
-const char* const kTabCaptions[] = {"0140", "0103", "0104", "0105", "0106"};
+const char* const kTabCaptions[] = {"0140", "0103", "0104", "0105", "0106", "0148"};
 
 // Every tab in each language shows the texts of that language's files, and pictures of it for
 // the eye (at 96 dpi).
@@ -341,7 +342,7 @@ TEST_F(Preferences, EveryTabInEveryLanguage) {
         const auto descriptions =
             probe::languageEntry(lngDir() + "\\KVR_" + name.substr(0, 3) + ".txt", "007");
         ASSERT_TRUE(descriptions);
-        for (int tab = 0; tab < 5; ++tab) {
+        for (int tab = 0; tab < int(kTabCodes.size()); ++tab) {
             SCOPED_TRACE("tab " + std::to_string(tab + 1));
             ASSERT_TRUE(toTab(dialog, tab));
             probe::pump(300);

@@ -12,6 +12,7 @@
 #include "mainwin/mod_sys_tray.h"
 #include "platform/fake/fake_desktop.h"
 #include "platform/fake/fake_icons.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/fake_keyboard.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_mixer.h"
@@ -44,10 +45,11 @@ struct FakePlatform {
     platform::FakeShell shell;
     platform::FakeKeyboard keyboard;
     platform::FakeIcons icons;
+    platform::FakeInput input;
 
     FakePlatform() {
-        platform::install(
-            {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons});
+        platform::install({&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard,
+                           &icons, &input});
         ui::setBackend(nullptr);
         // Every module as a fresh process has it, then the paths the start-up would set.
         settings::reset();

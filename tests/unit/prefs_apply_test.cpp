@@ -3,6 +3,8 @@
 // follows, and a combination the system refuses is reported.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "mainwin/frm_ppal.h"
 #include "tests/unit/main_window_fixture.h"
 #include "tests/unit/prefs_fixture.h"
@@ -93,7 +95,7 @@ TEST_F(PrefsApply, MovingSlot2FromShiftF11ToAltF11TakesEffectAtOnce) {
     EXPECT_TRUE(fake.system.boxes.empty());
 }
 
-TEST_F(PrefsApply, OkWritesAllThirtyFiveSettingsInTheOrderOfTheOptions) {
+TEST_F(PrefsApply, OkWritesEverySettingInTheOrderOfTheOptionsTheTriggersLast) {
     RecordingRegistry recording(fake.registry);
     auto services = platform::installed();
     services.registry = &recording;
@@ -105,8 +107,8 @@ TEST_F(PrefsApply, OkWritesAllThirtyFiveSettingsInTheOrderOfTheOptions) {
         expected.push_back("S" + std::to_string(slot));
         expected.push_back("T" + std::to_string(slot));
     }
-    for (const char* name :
-         {"BxTP", "BxTS", "BxTA", "BxTT", "SE", "SR", "OT", "OO", "OS", "OR", "OI"})
+    for (const char* name : {"BxTP", "BxTS", "BxTA", "BxTT", "SE", "SR", "OT", "OO", "OS", "OR",
+                             "OI",   "MB",   "MK",   "MM",   "MA", "CC", "CA", "CF", "IM", "IA"})
         expected.push_back(name);
     EXPECT_EQ(recording.written, expected) << "the Run entry already names the program";
 }
@@ -313,6 +315,36 @@ TEST_F(PrefsApply, HideNowStoresFirstThenHidesByTheNewTitle) {
     EXPECT_EQ(hidesWhileLoaded, 0) << "the dialog closed before the hide";
 }
 
+TEST_F(PrefsApply, TheSixthTabsControlsBecomeTheTriggerSettings) {
+    frmPref& d = open();
+    d.cmbBoton.setListIndex(1);
+    d.cmbClics.setListIndex(2);
+    d.cmbModificador.setListIndex(2);
+    d.cmbAccion[0].setListIndex(9);
+    d.chkEsquina[0].click();
+    d.chkEsquina[2].click();
+    d.chkRapido.click();
+    d.cmbAccion[1].setListIndex(0);
+    d.ntxtMinutos.setText("");
+    d.ntxtMinutos.type("12x5");  // only digits go in
+    d.cmbAccion[2].setListIndex(11);
+    d.cmdAceptar.click();
+    const std::map<std::string, std::string> expected = {{"MB", "1"}, {"MK", "3"},   {"MM", "17"},
+                                                         {"MA", "9"}, {"CC", "5"},   {"CA", "0"},
+                                                         {"CF", "0"}, {"IM", "125"}, {"IA", "11"}};
+    for (const auto& [name, value] : expected) EXPECT_EQ(stored(name), value) << name;
+    EXPECT_EQ(settings::MM, 17);
+
+    // Too many minutes are the most there can be; none typed is never.
+    for (const auto& [typed, minutes] :
+         std::vector<std::pair<std::string, std::string>>{{"999", "240"}, {"", "0"}}) {
+        frmPref& again = open();
+        again.ntxtMinutos.setText(typed);
+        again.cmdAceptar.click();
+        EXPECT_EQ(stored("IM"), minutes) << '"' << typed << '"';
+    }
+}
+
 // The dialog over the real main window: where it opens from, and the close that comes from
 // outside while it is open.
 class PrefsOverMainWindow : public test::MainWindowTest {
@@ -359,6 +391,40 @@ TEST_F(PrefsOverMainWindow, ACloseFromOutsideClosesTheDialogFirstAndThenRunsTheE
     EXPECT_TRUE(modMensajes::ExitRequested);
     EXPECT_TRUE(fake.queue.registrations().empty()) << "the exit let the hotkeys go";
     EXPECT_EQ(settings::BxTT, "");
+}
+
+TEST_F(PrefsOverMainWindow, OkPutsTheTriggersIntoEffectAtOnceAndCancelDoesNot) {
+    EXPECT_FALSE(fake.input.hooked()) << "nothing on by default";
+    EXPECT_FALSE(main.tmrInactividad.enabled());
+    main.mnuMostrarPref.click();
+    main.Preferences()->cmbBoton.setListIndex(1);
+    main.Preferences()->ntxtMinutos.setText("3");
+    main.Preferences()->cmdCancelar.click();
+    EXPECT_FALSE(fake.input.hooked());
+
+    main.mnuMostrarPref.click();
+    frmPref& d = *main.Preferences();
+    d.cmbBoton.setListIndex(1);
+    d.cmbModificador.setListIndex(2);
+    d.ntxtMinutos.setText("3");
+    d.cmdAceptar.click();
+    ASSERT_TRUE(fake.input.hooked());
+    EXPECT_TRUE(main.tmrInactividad.enabled());
+    // Ctrl and a middle double click over a window of another program hide it.
+    const platform::Hwnd report =
+        fake.desktop.create("Report", "Quarterly report", {.rect = {0, 0, 400, 300}});
+    fake.desktop.setCursor(20, 20);
+    fake.input.hold(platform::vk::kControl, true);
+    fake.input.click(platform::wm::kMButtonDown);
+    EXPECT_FALSE(fake.input.click(platform::wm::kMButtonDown));
+    fake.queue.dispatchPending([&](std::uint32_t id) {
+        auto slot = static_cast<std::int32_t>(id);
+        main.RecibirMensajes(slot);
+    });
+    EXPECT_FALSE(fake.desktop.isWindowVisible(report));
+
+    main.unload();
+    EXPECT_FALSE(fake.input.hooked()) << "the exit takes the hook away";
 }
 
 TEST_F(PrefsOverMainWindow, HideNowHidesTheWindowsWhoseTitleHoldsTheTypedText) {

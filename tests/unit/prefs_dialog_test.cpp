@@ -32,10 +32,10 @@ TEST_F(PrefsDialog, OpensTranslatedOnTheFirstTabWithEverySettingOfAFirstStart) {
     EXPECT_EQ(d.lsvOcultar.columns()[0], "Program");
     EXPECT_EQ(d.lblMas[4].caption(), "+");
     EXPECT_EQ(d.tbsConfig.selectedIndex(), 0);
-    for (int n = 1; n <= 5; ++n) EXPECT_EQ(d.fraOpciones[n].visible(), n == 1) << n;
+    for (int n = 1; n <= 6; ++n) EXPECT_EQ(d.fraOpciones[n].visible(), n == 1) << n;
     EXPECT_EQ(d.nlblTabDescrip.caption().rfind("Choose programs whose windows", 0), 0u);
     // The pages lie on one another.
-    for (int n = 2; n <= 5; ++n) {
+    for (int n = 2; n <= 6; ++n) {
         EXPECT_EQ(d.fraOpciones[n].rect().left, d.fraOpciones[1].rect().left);
         EXPECT_EQ(d.fraOpciones[n].rect().top, d.fraOpciones[1].rect().top);
     }
@@ -68,15 +68,52 @@ TEST_F(PrefsDialog, OpensTranslatedOnTheFirstTabWithEverySettingOfAFirstStart) {
     EXPECT_EQ(d.chkSplash.value(), 0);
     EXPECT_EQ(d.chkResidente.value(), 1);
     EXPECT_EQ(d.chkInicioOculto.value(), 1);
+    // Without the keyboard: nothing on, a double click, a flick, hide by title.
+    EXPECT_EQ(d.tbsConfig.tabs()[5].caption, "Mouse");
+    EXPECT_EQ(d.cmbBoton.text(), "None");
+    EXPECT_EQ(d.cmbBoton.items().size(), 4u);
+    EXPECT_EQ(d.cmbClics.text(), "Double click");
+    EXPECT_EQ(d.cmbModificador.text(), "None");
+    EXPECT_EQ(d.cmbAccion[0].text(), "Hide the window under the mouse");
+    EXPECT_EQ(d.cmbAccion[0].items().size(), 12u);
+    EXPECT_EQ(checked(d.chkEsquina), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(d.chkRapido.value(), 1);
+    EXPECT_EQ(d.cmbAccion[1].text(), "Hide windows by title");
+    EXPECT_EQ(d.ntxtMinutos.text(), "0");
+    EXPECT_EQ(d.cmbAccion[2].text(), "Hide windows by title");
+}
+
+TEST_F(PrefsDialog, TheSixthTabShowsTheStoredTriggers) {
+    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{{"MB", "3"},
+                                                                                      {"MK", "1"},
+                                                                                      {"MM", "18"},
+                                                                                      {"MA", "11"},
+                                                                                      {"CC", "10"},
+                                                                                      {"CA", "7"},
+                                                                                      {"CF", "0"},
+                                                                                      {"IM", "240"},
+                                                                                      {"IA", "6"}})
+        fake.registry.putText(platform::reg::kCurrentUser, test::kOptionsKey, name, value);
+    start();
+    frmPref& d = open();
+    EXPECT_EQ(d.cmbBoton.text(), "Forward button");
+    EXPECT_EQ(d.cmbClics.text(), "One click");
+    EXPECT_EQ(d.cmbModificador.text(), "Alt");
+    EXPECT_EQ(d.cmbAccion[0].text(), "Show the listed programs");
+    EXPECT_EQ(checked(d.chkEsquina), (std::vector<int>{0, 1, 0, 1}));
+    EXPECT_EQ(d.chkRapido.value(), 0);
+    EXPECT_EQ(d.cmbAccion[1].text(), "Show or hide the KVR window");
+    EXPECT_EQ(d.ntxtMinutos.text(), "240");
+    EXPECT_EQ(d.cmbAccion[2].text(), "Show all hidden windows");
 }
 
 TEST_F(PrefsDialog, EachTabShowsItsOwnPageAndDescription) {
     frmPref& d = open();
     const auto descriptions = modTraducir::GetMessage(ids::msg::kTabDescriptions);
-    ASSERT_EQ(descriptions.size(), 5u);
-    for (int tab : {3, 1, 4, 2, 0}) {
+    ASSERT_EQ(descriptions.size(), 6u);
+    for (int tab : {3, 1, 5, 4, 2, 0}) {
         d.tbsConfig.select(tab);
-        for (int n = 1; n <= 5; ++n) EXPECT_EQ(d.fraOpciones[n].visible(), n == tab + 1);
+        for (int n = 1; n <= 6; ++n) EXPECT_EQ(d.fraOpciones[n].visible(), n == tab + 1);
         EXPECT_EQ(d.nlblTabDescrip.caption(), descriptions[static_cast<std::size_t>(tab)]);
     }
     // Each slot's row stands on the page of its tab.
@@ -197,7 +234,7 @@ TEST_F(PrefsDialog, EachOpeningShowsTheStoredValuesAgainAfterACancel) {
 
 TEST_F(PrefsDialog, KeyboardReachesEveryPageWithCtrlTabAndEveryControlWithTab) {
     frmPref& d = open();
-    for (int tab = 1; tab <= 5; ++tab) {
+    for (int tab = 1; tab <= 6; ++tab) {
         d.tbsConfig.setFocus();
         // Walk the page once round: every enabled field, box and button of it is a stop.
         std::vector<std::string> reached;
@@ -230,9 +267,15 @@ TEST_F(PrefsDialog, KeyboardReachesEveryPageWithCtrlTabAndEveryControlWithTab) {
                                      "chkInicioOculto", "chkAvisar", "ntxtTecla9"})
                 EXPECT_TRUE(has(name)) << name;
         }
+        if (tab == 6) {
+            for (const char* name :
+                 {"cmbBoton", "cmbClics", "cmbModificador", "cmbAccion0", "chkEsquina0",
+                  "chkEsquina3", "chkRapido", "cmbAccion1", "ntxtMinutos", "cmbAccion2"})
+                EXPECT_TRUE(has(name)) << name;
+        }
         d.dialogKey(ui::key::kTab, ui::shiftmask::kCtrl);
     }
-    EXPECT_EQ(d.tbsConfig.selectedIndex(), 0) << "five Ctrl+Tabs come round";
+    EXPECT_EQ(d.tbsConfig.selectedIndex(), 0) << "six Ctrl+Tabs come round";
     // Tabbing through the modifier fields left every modifier as it was.
     EXPECT_EQ(d.ntxtCombo[7].text(), "Alt");
     EXPECT_EQ(d.ntxtCombo[0].text(), "Shft");

@@ -41,7 +41,7 @@ TEST_F(Settings, FirstStartCreatesEveryKeyAndOptionWithItsCreatedDefault) {
         EXPECT_TRUE(hasOption(name)) << name;
         EXPECT_EQ(option(name), text) << name;
     });
-    EXPECT_EQ(created, 35);
+    EXPECT_EQ(created, 44);
     EXPECT_EQ(option("BxTA"), "-1");
     EXPECT_EQ(option("SE"), "15");
     EXPECT_EQ(option("OT"), "0");

@@ -15,12 +15,51 @@ using Writes = std::vector<std::pair<std::string, std::string>>;
 
 // A new options key, value by value.
 const Writes kCreated = {
-    {"BxTA", "-1"}, {"BxTP", "1"}, {"BxTS", "1"}, {"BxTT", ""},   {"OI", "1"},    {"OR", "1"},
-    {"OS", "0"},    {"OT", "0"},   {"OO", "1"},   {"S0", "16"},   {"S1", "16"},   {"S2", "16"},
-    {"S3", "17"},   {"S4", "17"},  {"S5", "17"},  {"S6", "17"},   {"S7", "18"},   {"S8", "18"},
-    {"S9", "18"},   {"S10", "16"}, {"S11", "17"}, {"SE", "15"},   {"SR", "0"},    {"T0", "120"},
-    {"T1", "121"},  {"T2", "122"}, {"T3", "120"}, {"T4", "121"},  {"T5", "122"},  {"T6", "123"},
-    {"T7", "87"},   {"T8", "113"}, {"T9", "114"}, {"T10", "115"}, {"T11", "115"},
+    {"BxTA", "-1"},
+    {"BxTP", "1"},
+    {"BxTS", "1"},
+    {"BxTT", ""},
+    {"OI", "1"},
+    {"OR", "1"},
+    {"OS", "0"},
+    {"OT", "0"},
+    {"OO", "1"},
+    {"S0", "16"},
+    {"S1", "16"},
+    {"S2", "16"},
+    {"S3", "17"},
+    {"S4", "17"},
+    {"S5", "17"},
+    {"S6", "17"},
+    {"S7", "18"},
+    {"S8", "18"},
+    {"S9", "18"},
+    {"S10", "16"},
+    {"S11", "17"},
+    {"SE", "15"},
+    {"SR", "0"},
+    {"T0", "120"},
+    {"T1", "121"},
+    {"T2", "122"},
+    {"T3", "120"},
+    {"T4", "121"},
+    {"T5", "122"},
+    {"T6", "123"},
+    {"T7", "87"},
+    {"T8", "113"},
+    {"T9", "114"},
+    {"T10", "115"},
+    {"T11", "115"},
+    // The triggers without the keyboard, all off.
+    {"MB", "0"},
+    {"MK", "2"},
+    {"MM", "0"},
+    {"MA", "0"},
+    {"CC", "0"},
+    {"CA", "2"},
+    {"CF", "1"},
+    {"IM", "0"},
+    {"IA", "2"},
 };
 
 class SettingsTable : public ::testing::Test {
@@ -60,8 +99,8 @@ TEST_F(SettingsTable, EveryCopyHasOneRowAndNoNameIsUsedTwice) {
             EXPECT_TRUE(option.valid(std::to_string(*option.repaired))) << option.name;
         }
     }
-    EXPECT_EQ(names.size(), 35u);
-    EXPECT_EQ(copies.size(), 35u);
+    EXPECT_EQ(names.size(), 44u);
+    EXPECT_EQ(copies.size(), 44u);
     EXPECT_EQ(settings::optionFor(&settings::S[11]).name, "S11");
     EXPECT_EQ(settings::optionFor(&settings::T[3]).name, "T3");
 }
@@ -82,7 +121,12 @@ TEST_F(SettingsTable, ValidValuesAreNeverRewritten) {
                                            {"SR", "15"},
                                            {"S0", "19"},
                                            {"T0", "255"},
-                                           {"T1", "0"}}) {
+                                           {"T1", "0"},
+                                           {"MM", "16"},
+                                           {"MM", "18"},
+                                           {"MK", "1"},
+                                           {"MA", "11"},
+                                           {"IM", "240"}}) {
         stored[name] = text;
     }
     stored.erase("BxTT");  // a missing title text is no title text
@@ -105,7 +149,16 @@ TEST_F(SettingsTable, EachInvalidKindOfEachTypeGetsTheRepairDefault) {
         {"S0", {"16", "256"}},
         {"S7", {"18", "-1"}},
         {"T0", {"120", "256"}},
-        {"T11", {"115", "1000"}}};
+        {"T11", {"115", "1000"}},
+        {"MB", {"0", "4"}},
+        {"MK", {"2", "0"}},
+        {"MM", {"0", "15"}},
+        {"MA", {"0", "12"}},
+        {"CC", {"0", "16"}},
+        {"CA", {"2", "12"}},
+        {"CF", {"1", "2"}},
+        {"IM", {"0", "241"}},
+        {"IA", {"2", "-1"}}};
     for (const auto& [name, expected] : cases) {
         const auto& [repairDefault, outOfRange] = expected;
         for (const std::string bad : {"", "abc", "1x", "1.0", "-", outOfRange.c_str()}) {
@@ -142,17 +195,20 @@ TEST_F(SettingsTable, SaveWritesEveryCopyInThePreferencesOrderAndReadsBackTheSam
     settings::SE = 8;
     settings::SR = 5;
     settings::OT = settings::OS = settings::OI = 1;
-    expected.insert(expected.end(), {{"BxTP", "2"},
-                                     {"BxTS", "0"},
-                                     {"BxTA", "-1"},
-                                     {"BxTT", "Budget 2024"},
-                                     {"SE", "8"},
-                                     {"SR", "5"},
-                                     {"OT", "1"},
-                                     {"OO", "0"},
-                                     {"OS", "1"},
-                                     {"OR", "0"},
-                                     {"OI", "1"}});
+    settings::MB = 1;
+    settings::MK = 3;
+    settings::MM = 17;
+    settings::MA = 4;
+    settings::CC = 9;
+    settings::CA = 11;
+    settings::IM = 240;
+    settings::IA = 7;
+    expected.insert(expected.end(),
+                    {{"BxTP", "2"}, {"BxTS", "0"}, {"BxTA", "-1"}, {"BxTT", "Budget 2024"},
+                     {"SE", "8"},   {"SR", "5"},   {"OT", "1"},    {"OO", "0"},
+                     {"OS", "1"},   {"OR", "0"},   {"OI", "1"},    {"MB", "1"},
+                     {"MK", "3"},   {"MM", "17"},  {"MA", "4"},    {"CC", "9"},
+                     {"CA", "11"},  {"CF", "0"},   {"IM", "240"},  {"IA", "7"}});
     settings::save(recorder());
     EXPECT_EQ(writes, expected);
 
@@ -181,13 +237,22 @@ TEST_F(SettingsTable, StartUpAndHandOverEachReadTheirOwnPart) {
     });
     EXPECT_EQ(asked, (std::vector<std::string>{"OT", "OO", "OS", "OR", "OI"}));
     EXPECT_EQ(settings::S[0], 0);  // left for the hand-over
+    asked.clear();
+    settings::load(settings::triggerOptions(), [&](const std::string& name) {
+        asked.push_back(name);
+        return std::string();
+    });
+    EXPECT_EQ(asked,
+              (std::vector<std::string>{"MB", "MK", "MM", "MA", "CC", "CA", "CF", "IM", "IA"}));
+    EXPECT_EQ(settings::MK, 2);  // a missing value reads as its default
+    EXPECT_EQ(settings::OT, 0);
 }
 
 TEST_F(SettingsTable, ResetPutsEveryCopyBackToItsStartState) {
     settings::load(settings::options(), [](const std::string&) { return std::string("1"); });
     settings::reset();
     settings::save(recorder());
-    ASSERT_EQ(writes.size(), 35u);
+    ASSERT_EQ(writes.size(), 44u);
     for (const auto& [name, text] : writes) EXPECT_EQ(text, name == "BxTT" ? "" : "0") << name;
 }
 

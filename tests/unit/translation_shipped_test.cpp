@@ -118,7 +118,7 @@ Needs messageNeeds() {
         need(needs, warning, 2, 2, "warning");
     }
     for (const char* label : {"003", "005", "006"}) need(needs, label, 1, 1, "hidden-by label");
-    need(needs, "007", 5, 5, "frmPref tab descriptions");
+    need(needs, "007", 6, 6, "frmPref tab descriptions");
     for (const char* address : {"018", "019", "020", "021"}) {
         need(needs, address, 1, 1, "web address");
     }
@@ -163,6 +163,11 @@ protected:
         addUses(splash, formNeeds);
         addUses(preferences, formNeeds);
         addPlanned(formNeeds);
+        // Lists whose entries stand for settings by their place: one each and the tool tip.
+        need(formNeeds, "0150", 5, 5, "frmPref.cmbBoton, MB 0 to 3");
+        need(formNeeds, "0152", 4, 4, "frmPref.cmbClics, MK 1 to 3");
+        need(formNeeds, "0154", 5, 5, "frmPref.cmbModificador, MM 0, 16, 17, 18");
+        need(formNeeds, "0156", ids::kSlots + 1, ids::kSlots + 1, "frmPref.cmbAccion, a slot");
     }
 
     std::string text(const std::string& file) {

@@ -75,6 +75,13 @@ bool pressKey(int modifierVk, int vk);
 // Several such presses, in order, in one SendInput batch: they reach the focused program's
 // queue together, as when someone types fast.
 bool pressKeys(const std::vector<std::pair<int, int>>& presses);
+// Clicks of a mouse button where the pointer is, numbered as the product stores it (1 middle,
+// 2 back, 3 forward), in one batch, with the modifier (16, 17, 18; 0 none) held around them
+// and given a moment to be down before the first click.
+bool clickButton(int button, int clicks, int modifierVk = 0);
+// The pointer from where it is to (x, y) along a straight line, in steps sent stepMs apart;
+// the last step lands exactly there.
+bool glideCursor(int x, int y, int steps, DWORD stepMs);
 
 // ---- hotkeys ----
 // MOD_SHIFT / MOD_CONTROL / MOD_ALT for 16 / 17 / 18, 0 for 0; nullopt for anything else.

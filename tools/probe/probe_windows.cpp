@@ -213,6 +213,22 @@ bool moveMouseOver(HWND hwnd) {
     return placeCursor((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
 }
 
+namespace {
+
+// A modifier key down or up, and a moment for the system to take it.
+bool pressModifier(int modifierVk, bool down) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = WORD(modifierVk);
+    in.ki.wScan = WORD(MapVirtualKeyW(UINT(modifierVk), 0));  // MAPVK_VK_TO_VSC
+    in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    const bool sent = SendInput(1, &in, sizeof(INPUT)) == 1;
+    pump(60);
+    return sent;
+}
+
+}  // namespace
+
 bool pressKey(int modifierVk, int vk) {
     return pressKeys({{modifierVk, vk}});
 }
@@ -234,6 +250,50 @@ bool pressKeys(const std::vector<std::pair<int, int>>& presses) {
         if (modifierVk) seq.push_back(key(modifierVk, true));
     }
     return SendInput(UINT(seq.size()), seq.data(), sizeof(INPUT)) == seq.size();
+}
+
+bool clickButton(int button, int clicks, int modifierVk) {
+    DWORD down = MOUSEEVENTF_MIDDLEDOWN, up = MOUSEEVENTF_MIDDLEUP, data = 0;
+    if (button == 2 || button == 3) {
+        down = MOUSEEVENTF_XDOWN;
+        up = MOUSEEVENTF_XUP;
+        data = button == 2 ? XBUTTON1 : XBUTTON2;
+    } else if (button != 1) {
+        return false;
+    }
+    if (modifierVk && !pressModifier(modifierVk, true)) return false;
+    std::vector<INPUT> seq;
+    for (int i = 0; i < clicks; ++i) {
+        for (DWORD flags : {down, up}) {
+            INPUT in{};
+            in.type = INPUT_MOUSE;
+            in.mi.dwFlags = flags;
+            in.mi.mouseData = data;
+            seq.push_back(in);
+        }
+    }
+    const bool sent = SendInput(UINT(seq.size()), seq.data(), sizeof(INPUT)) == seq.size();
+    pump(50);
+    if (modifierVk) pressModifier(modifierVk, false);
+    return sent;
+}
+
+bool glideCursor(int x, int y, int steps, DWORD stepMs) {
+    POINT from{};
+    if (!GetCursorPos(&from) || steps < 1) return false;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    const int height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    for (int i = 1; i <= steps; ++i) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = MulDiv(from.x + (x - from.x) * i / steps - left, 65535, width - 1);
+        in.mi.dy = MulDiv(from.y + (y - from.y) * i / steps - top, 65535, height - 1);
+        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        if (SendInput(1, &in, sizeof(INPUT)) != 1) return false;
+        if (i < steps) pump(stepMs);
+    }
+    return true;
 }
 
 // ---- hotkeys ----
