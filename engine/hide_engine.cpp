@@ -141,7 +141,10 @@ void HideEngine::keepJournal() {
 }
 
 Recovery HideEngine::RecoverHiddenWindows() {
-    return journal.recover();
+    Recovery recovery = journal.recover();
+    // Done with only once everything is back: a start killed half-way does it again.
+    if (!recovery.runningCopy) journal.empty();
+    return recovery;
 }
 
 void HideEngine::HideProgramsTick() {

@@ -88,6 +88,10 @@ public:
     // CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS) walked to the end; nullopt when no snapshot
     // could be taken.
     virtual std::optional<std::vector<ProcessEntry>> processSnapshot() = 0;
+    // When the process with that id started (GetProcessTimes' creation time, in 100 ns units
+    // since 1601): an id is given to another process once its own has ended, a start never.
+    // 0 when no such process runs, or it may not be asked.
+    virtual std::uint64_t processStartTime(std::uint32_t processId) = 0;
 
     // The small icon of the window's class (GetClassLongPtr with GCLP_HICONSM) drawn at
     // size x size: 32-bit BGRA pixels, straight alpha, top row first. Empty when the class has

@@ -180,4 +180,19 @@ std::optional<std::vector<ProcessEntry>> Win32Desktop::processSnapshot() {
     return processes;
 }
 
+std::uint64_t Win32Desktop::processStartTime(std::uint32_t processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr) return 0;
+    std::uint64_t started = 0;
+    FILETIME created, exited, kernel, user;
+    // A process that has ended lives on as an object while anyone holds a handle to it.
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT &&
+        GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        started =
+            (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    }
+    CloseHandle(process);
+    return started;
+}
+
 }  // namespace kvr::platform
