@@ -135,6 +135,15 @@ std::uint64_t startOf(std::uint32_t processId) {
     return processId == 0 ? 0 : platform::desktop().processStartTime(processId);
 }
 
+// The process that draws the taskbar; 0 for none.
+std::uint32_t taskbarProcess(Hwnd tray) {
+    std::uint32_t processId = 0;
+    if (platform::Shell* shell = platform::installed().shell) {
+        shell->getWindowThreadProcessId(tray, processId);
+    }
+    return processId;
+}
+
 bool writerRuns(const JournalFile& journal) {
     return journal.writerId != 0 && journal.writerStarted != 0 &&
            startOf(journal.writerId) == journal.writerStarted;
@@ -245,8 +254,7 @@ bool HideJournal::keep(const std::vector<Hidden>& hidden, const std::vector<Mute
     if (!trayArea) {
         trayKnown_.reset();
     } else if (!trayKnown_ || trayKnown_->area != *trayArea) {
-        JournalTrayArea area{.area = *trayArea};
-        desktop.getWindowThreadProcessId(trayArea->tray, area.processId);
+        JournalTrayArea area{.area = *trayArea, .processId = taskbarProcess(trayArea->tray)};
         area.processStarted = started(area.processId);
         trayKnown_ = area;
     }
@@ -311,8 +319,7 @@ Recovery HideJournal::recover() {
     platform::Desktop& desktop = platform::desktop();
     if (journal.trayArea) {
         const JournalTrayArea& t = *journal.trayArea;
-        std::uint32_t processId = 0;
-        desktop.getWindowThreadProcessId(t.area.tray, processId);
+        const std::uint32_t processId = taskbarProcess(t.area.tray);
         if (processId != 0 && processId == t.processId &&
             sameProcess(processId, t.processStarted)) {
             recovery.trayArea = t.area;

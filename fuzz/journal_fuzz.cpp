@@ -11,6 +11,7 @@
 
 #include "engine/hide_journal.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_shell.h"
 #include "platform/fake/fake_system.h"
 #include "platform/services.h"
 
@@ -22,21 +23,23 @@ struct Platform {
     platform::FakeSystem system;
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
+    platform::FakeShell shell;
     std::vector<platform::Hwnd> windows;
     Platform() {
-        platform::install({nullptr, nullptr, &system, &files, &desktop});
+        platform::install({nullptr, nullptr, &system, &files, &desktop, nullptr, &shell});
         files.makeFolder(system.localAppData);
-        // Handles the fuzzer finds in the seeds: 0x00010020 upwards; process 20 started at
-        // 0x01DB'5E5E'0000'0000, 30 is process 20's start plus a second. The copy that wrote a
-        // journal runs as process 40.
+        // Handles the fuzzer finds in the seeds: 0x00010020 upwards, the taskbar's 0x00020040
+        // upwards, drawn by process 30; process 20 started at 0x01DB'5E5E'0000'0000, 30 is
+        // process 20's start plus a second. The copy that wrote a journal runs as process 40.
         desktop.processStarts[20] = 0x01DB'5E5E'0000'0000ull;
         desktop.processStarts[30] = 0x01DB'5E5E'0098'9680ull;
         desktop.processStarts[40] = 0x01DB'5E5E'0000'0001ull;
         const platform::Hwnd owner = desktop.create("Notepad", "n", {.processId = 20});
         windows = {owner, desktop.create("#32770", "Find", {.owner = owner, .processId = 20}),
                    desktop.create("Notepad", "m", {.processId = 30}),
-                   desktop.create("Calc", "c", {.processId = 20}),
-                   desktop.create("Shell_TrayWnd", "", {.processId = 30})};
+                   desktop.create("Calc", "c", {.processId = 20})};
+        shell.processId = 30;
+        shell.makeTaskbar(platform::FakeShell::Edge::Bottom);
     }
 };
 
@@ -76,8 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::uint64_t now = fake.desktop.processStartTime(pid);
         return journal.version == 1 ? now != 0 && now <= writtenAt : now == recorded;
     };
+    std::uint32_t taskbar = 0;
+    if (journal.trayArea) fake.shell.getWindowThreadProcessId(journal.trayArea->area.tray, taskbar);
     if (recovery.trayArea &&
-        (!journal.trayArea || recovery.trayArea != journal.trayArea->area ||
+        (!journal.trayArea || recovery.trayArea != journal.trayArea->area || taskbar == 0 ||
+         taskbar != journal.trayArea->processId ||
          !sameStart(journal.trayArea->processId, journal.trayArea->processStarted))) {
         __builtin_trap();
     }

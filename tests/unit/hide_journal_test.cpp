@@ -197,6 +197,7 @@ protected:
         fake.system.pid += 4;
         fake.desktop.processStarts[fake.system.pid] = kProgramStarted + fake.system.pid;
         modProcsKVR::resetForTests();
+        SndMixer::resetForTests();
         engine = std::make_unique<engine::HideEngine>(tray);
         return engine->RecoverHiddenWindows();
     }
@@ -476,6 +477,78 @@ TEST_F(Journal, AbandonedJournalsOfOtherSessionsGoAndTheOthersStay) {
     }
 }
 
+// Killed while muted: the journal holds the device and the volume it had, written before the
+// speakers went silent, and the next start gives the volume back where it still reads 0, as
+// after a reboot too (the system keeps a device's volume). A volume the user set meanwhile, and
+// a device that is gone, are left alone.
+TEST_F(Journal, AVolumeAKilledRunSilencedComesBackWhereItStillReadsZero) {
+    settings::SE = method::kUnderMouse;
+    fake.mixer.volume = 40000;
+    platform::FakeSoundDevice& headset = fake.mixer.otherDevices["{headset}"];
+    headset.volume = 30000;
+    std::vector<engine::MutedDevice> journalledAtMute;
+    fake.mixer.onWrite = [&](std::uint32_t value) {
+        if (value == 0 && journalledAtMute.empty()) journalledAtMute = journalOnFile().sound;
+    };
+    under("Notepad", "a.txt");
+    press(Slot::HideUnderMouse);
+    fake.mixer.defaultDevice = "{headset}";
+    under("Notepad", "b.txt");
+    press(Slot::HideUnderMouse);
+    fake.mixer.onWrite = nullptr;
+    const std::vector<engine::MutedDevice> both = {{platform::FakeMixer::kSpeakers, 40000},
+                                                   {"{headset}", 30000}};
+    EXPECT_EQ(journalledAtMute, std::vector<engine::MutedDevice>{both.front()})
+        << "on file before the first device went silent";
+    EXPECT_EQ(journalOnFile().sound, both);
+
+    headset.volume = 25000;  // the user's own choice since
+    EXPECT_EQ(killAndStartAgain().sound, both);
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(headset.volume, 25000u);
+    EXPECT_FALSE(fake.files.exists(kJournal));
+
+    fake.mixer.volume = 0;
+    fake.files.put(kJournal, EncodeJournal({.sound = both}));
+    headset.present = false;
+    const std::size_t headsetWrites = headset.writes.size();
+    killAndStartAgain();
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(headset.writes.size(), headsetWrites);
+    // The sound hotkey alone keeps a journal too, and its restore empties it.
+    fake.mixer.defaultDevice = platform::FakeMixer::kSpeakers;
+    press(Slot::ToggleSound);
+    EXPECT_EQ(journalOnFile().sound.size(), 1u);
+    press(Slot::ToggleSound);
+    EXPECT_FALSE(fake.files.exists(kJournal));
+}
+
+// Killed while the notification area was hidden: the journal holds what the hide measured, on
+// file before the area shrank, and the next start puts it back while the taskbar is the one
+// that was shrunk; a taskbar started anew since (Explorer restarted, a reboot) is left alone.
+TEST_F(Journal, TheNotificationAreaAKilledRunHidComesBackWhileItsTaskbarIsTheSame) {
+    settings::OO = 1;
+    fake.shell.makeTaskbar(platform::FakeShell::Edge::Bottom);
+    tray.measured = modSysTray::MeasureTray();
+    ASSERT_TRUE(tray.measured.complete());
+    fake.desktop.processStarts[fake.shell.processId] = 133'000'000'000'000'000ull;
+    std::optional<engine::JournalTrayArea> journalledAtHide;
+    tray.onHide = [&] { journalledAtHide = journalOnFile().trayArea; };
+    under("Notepad", "a.txt");
+    press(Slot::HideUnderMouse);
+    ASSERT_TRUE(journalledAtHide.has_value()) << "on file before the area shrank";
+    EXPECT_EQ(journalledAtHide->area, tray.measured);
+    EXPECT_EQ(journalledAtHide->processId, fake.shell.processId);
+
+    EXPECT_EQ(killAndStartAgain().trayArea, tray.measured);
+    EXPECT_EQ(tray.putBack, std::vector<engine::TrayGeometry>{tray.measured});
+
+    fake.files.put(kJournal, EncodeJournal({.trayArea = journalledAtHide}));
+    fake.desktop.processStarts[fake.shell.processId] += 1;  // Explorer started again
+    EXPECT_FALSE(killAndStartAgain().trayArea);
+    EXPECT_EQ(tray.putBack.size(), 1u);
+}
+
 TEST_F(Journal, AWindowItsProgramShowedMeanwhileIsLeftAloneButItsPopUpsComeBack) {
     const Hwnd app = under("Notepad", "notes.txt", 20);
     const Hwnd find = window("#32770", "Find", {.owner = app, .processId = 20});
@@ -545,17 +618,29 @@ protected:
     }
 };
 
-TEST_F(JournalAtStart, WindowsComeBackBeforeAnyHotkeyIsRegistered) {
+TEST_F(JournalAtStart, WindowsVolumeAndAreaComeBackBeforeAnyHotkeyIsRegistered) {
     const Hwnd hidden = window("Notepad", "n", {.visible = false, .processId = 20});
-    putJournal({entry(hidden, 0, 20, "Notepad")});
-    int registeredWhenShown = -1;
+    fake.shell.makeTaskbar(platform::FakeShell::Edge::Bottom);
+    const engine::TrayGeometry area = modSysTray::MeasureTray();
+    std::uint32_t explorer = 0;
+    fake.shell.getWindowThreadProcessId(area.tray, explorer);
+    fake.mixer.volume = 0;
+    fake.files.put(kJournal,
+                   EncodeJournal({.sound = {{platform::FakeMixer::kSpeakers, 40000}},
+                                  .trayArea = JournalTrayArea{.area = area, .processId = explorer},
+                                  .entries = {entry(hidden, 0, 20, "Notepad")}}));
+    int registeredWhenShown = -1, registeredAtVolume = -1;
     fake.desktop.onShowWindow = [&](const platform::FakeDesktop::ShowCall& call) {
         if (call.hwnd == hidden) registeredWhenShown = fake.queue.registerCalls();
     };
+    fake.mixer.onWrite = [&](std::uint32_t) { registeredAtVolume = fake.queue.registerCalls(); };
     exitWhenRunning();
     EXPECT_EQ(program.run(), 0);
     EXPECT_EQ(registeredWhenShown, 0);
     EXPECT_TRUE(visible(hidden));
+    EXPECT_EQ(registeredAtVolume, 0);
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(program.trayArea.putBack, std::vector<engine::TrayGeometry>{area});
 }
 
 TEST_F(JournalAtStart, ASecondCopyLeavesTheRunningCopysWindowsHidden) {
