@@ -1,5 +1,7 @@
 // Wires the real Windows services to the program and runs it.
 #include <windows.h>
+// Needs the types windows.h declares.
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <exception>
@@ -37,6 +39,17 @@ LONG WINAPI onCrash(EXCEPTION_POINTERS*) {
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// "kvr.exe /recover", as the uninstaller runs it before it removes the program.
+bool recoverOnly() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (args == nullptr) return false;
+    bool found = false;
+    for (int i = 1; i < count; ++i) found = found || lstrcmpiW(args[i], L"/recover") == 0;
+    LocalFree(args);
+    return found;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -55,6 +68,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     kvr::platform::Win32Input input;
     kvr::platform::install(
         {&registry, &queue, &system, &files, &desktop, &mixer, &shell, &keyboard, &icons, &input});
+    if (recoverOnly()) {
+        // What a killed copy in this session left hidden comes back; the journals that nothing
+        // can use any more go, and those of copies still running elsewhere stay. No window, no
+        // hotkey, and no refusal for a copy that runs: its journal is its own.
+        kvr::modSysTray::ShellTrayArea trayArea;
+        kvr::engine::HideEngine engine(trayArea);
+        engine.RecoverHiddenWindows();
+        engine.journal.removeAbandoned();
+        return 0;
+    }
     // Whatever goes wrong, no window the user hid may stay out of reach.
     SetUnhandledExceptionFilter(onCrash);
     std::set_terminate([] {

@@ -20,6 +20,8 @@ using namespace kvr;
 struct NoTrayArea final : engine::TrayArea {
     void HideTrayArea() override {}
     void RestoreTrayArea() override {}
+    engine::TrayGeometry MeasureTrayArea() override { return {}; }
+    void PutTrayAreaBack(const engine::TrayGeometry&) override {}
 };
 
 // The in-memory platform with N top-level windows, one in ten of them titled to match "Budget".

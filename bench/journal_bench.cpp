@@ -27,7 +27,7 @@ struct KilledRun {
         platform::install({nullptr, nullptr, &system, &files, &desktop});
         files.makeFolder(system.localAppData);
         for (int i = 0; i < 200; ++i) desktop.create("Other", "Document " + std::to_string(i));
-        std::vector<engine::JournalEntry> written;
+        engine::JournalFile written;
         platform::Hwnd owner = 0;
         for (int i = 0; i < entries; ++i) {
             const std::uint32_t pid = 100 + i % 17;
@@ -39,8 +39,8 @@ struct KilledRun {
             // One in ten is another class's by now, one in ten was shown by its program.
             const std::string journalled = i % 10 == 3 ? "Gone" : cls;
             if (i % 10 != 5) hidden.push_back(h);
-            written.push_back(
-                {h, popup ? owner : 0, pid, 1, journalled, "Window " + std::to_string(i)});
+            written.entries.push_back({h, popup ? owner : 0, pid, desktop.processStartTime(pid), 1,
+                                       journalled, "Window " + std::to_string(i)});
         }
         journal = engine::EncodeJournal(written);
     }

@@ -68,14 +68,27 @@ HideEngine::PopupMap HideEngine::visiblePopups() {
 
 void HideEngine::hideTrayAreaOnce() {
     if (settings::OO != 0 && !TrayAreaHidden) {
-        trayArea_.HideTrayArea();
-        TrayAreaHidden = areaHiddenByHiding_ = true;
+        hideTrayArea();
+        areaHiddenByHiding_ = true;
     }
 }
 
+void HideEngine::hideTrayArea() {
+    const TrayGeometry measured = trayArea_.MeasureTrayArea();
+    TrayAreaHidden = true;
+    // On file before the area shrinks: a process killed from here on leaves what puts it back.
+    if (measured.complete()) {
+        hiddenTrayArea_ = measured;
+        keepJournal();
+    }
+    trayArea_.HideTrayArea();
+}
+
+// The journal follows with the operation's own write.
 void HideEngine::restoreTrayArea() {
     trayArea_.RestoreTrayArea();
     TrayAreaHidden = areaHiddenByHiding_ = false;
+    hiddenTrayArea_.reset();
 }
 
 void HideEngine::restoreTrayAreaAfterShow(bool byOption) {
@@ -84,6 +97,7 @@ void HideEngine::restoreTrayAreaAfterShow(bool byOption) {
 
 void HideEngine::TrayAreaLost() {
     TrayAreaHidden = areaHiddenByHiding_ = false;
+    hiddenTrayArea_.reset();
 }
 
 bool HideEngine::visibleNow(Hwnd h) {
@@ -93,7 +107,7 @@ bool HideEngine::visibleNow(Hwnd h) {
 void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups) {
     if (!visibleNow(h)) return;
     hideTrayAreaOnce();
-    if (settings::SE & method) MuteSound();
+    if (settings::SE & method) muteWhenHidden_ = true;
 
     HiddenWindow entry;
     entry.hwnd = h;
@@ -125,6 +139,13 @@ void HideEngine::finishHiding() {
     for (const Hwnd h : toHide_) modVentanas::ShowHideWindow(h, true);
     toHide_.clear();
     goingToHide_.clear();
+    muteIfAsked();
+}
+
+// After the windows are gone: the hide never waits for the mixer.
+void HideEngine::muteIfAsked() {
+    if (muteWhenHidden_) MuteSound();
+    muteWhenHidden_ = false;
 }
 
 void HideEngine::keepJournal() {
@@ -145,11 +166,22 @@ void HideEngine::keepJournal() {
     for (const Hwnd h : modProcsKVR::ProcessHiddenWindows.order) {
         hidden.push_back({h, 0, method::kByProgram, nullptr});
     }
-    journal.keep(hidden);
+    journal.keep(hidden, muted_, TrayAreaHidden ? hiddenTrayArea_ : std::nullopt);
 }
 
 Recovery HideEngine::RecoverHiddenWindows() {
-    return journal.recover();
+    Recovery recovery = journal.recover();
+    if (recovery.runningCopy) return recovery;
+    if (recovery.trayArea) trayArea_.PutTrayAreaBack(*recovery.trayArea);
+    // A volume the user has set since is theirs: only a device still at 0 gets its own back.
+    for (const MutedDevice& device : recovery.sound) {
+        if (SndMixer::ReadVolume(device.device) == 0u) {
+            SndMixer::WriteVolume(device.device, device.volume);
+        }
+    }
+    // Done with only once everything is back: a start killed half-way does it again.
+    journal.empty();
+    return recovery;
 }
 
 void HideEngine::HideProgramsTick() {
@@ -211,19 +243,19 @@ Outcome HideEngine::ShowAll() {
     for (const HiddenWindow& entry : windows.entries()) show(entry);
     RestoreSound(0);
     windows.clear();
-    keepJournal();
     commands = {};
     restoreTrayAreaAfterShow(true);
+    keepJournal();
     return {};
 }
 
 Outcome HideEngine::ShowLast() {
     if (windows.empty()) return {.notice = settings::BxTA ? msg::kNothingHidden : 0};
     showAndRemove({windows.size() - 1});
-    keepJournal();
     RestoreSound(method::kUnderMouse);
     UpdateShowMenus();
     restoreTrayAreaAfterShow(windows.empty());
+    keepJournal();
     return {};
 }
 
@@ -258,7 +290,6 @@ Outcome HideEngine::showByMethod(int method) {
         matching.push_back(p);
     }
     const bool found = showAndRemove(matching);
-    if (found) keepJournal();
     Outcome outcome;
     if (!found && settings::BxTA) {
         outcome.notice = msg::kNothingFound;
@@ -269,6 +300,7 @@ Outcome HideEngine::showByMethod(int method) {
     if (windows.empty()) commands.general = false;
     // A list that is empty now had entries of this method.
     if (found) restoreTrayAreaAfterShow(windows.empty());
+    keepJournal();
     return outcome;
 }
 
@@ -282,8 +314,8 @@ Outcome HideEngine::ShowByTitle() {
 
 Outcome HideEngine::ShowSelection(const std::vector<std::size_t>& positions) {
     if (!windows.empty() && showAndRemove(positions)) {
-        keepJournal();
         restoreTrayAreaAfterShow(false);
+        keepJournal();
     }
     return {.notice = settings::BxTA ? msg::kSelection : 0};
 }
@@ -293,9 +325,9 @@ Outcome HideEngine::ShowOne(std::optional<std::size_t> position) {
         return {.notice = settings::BxTA ? msg::kSelection : 0};
     }
     showAndRemove({*position});
-    keepJournal();
     UpdateShowMenus();
     restoreTrayAreaAfterShow(false);
+    keepJournal();
     return {};
 }
 
@@ -319,7 +351,7 @@ void HideEngine::Exit() {
     } else {
         settleOwedVolume();
     }
-    // Opened with the main window; nothing writes the volume after this.
+    // Opened at the first mute; nothing writes the volume after this.
     SndMixer::CloseMixer();
     if (!windows.empty()) ShowAll();
     if (TrayAreaHidden) restoreTrayArea();
@@ -344,12 +376,28 @@ void HideEngine::ShowEverythingHidden() noexcept {
 }
 
 void HideEngine::MuteSound() {
+    SoundMuted = true;
+    // The device the sound plays on now, which need not be the last mute's; opened anew, which
+    // also opens it again after a failure.
+    SndMixer::OpenMixer();
     const std::int32_t volume =
         SndMixer::GetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl);
+    if (volume < 0) return;  // unplugged, or no mixer: nothing to save, nothing to silence
+    auto saved = std::find_if(muted_.begin(), muted_.end(), [](const MutedDevice& d) {
+        return d.device == SndMixer::MixerDevice;
+    });
     // Muting again keeps the volume from before the first mute.
-    if (volume != 0) SavedVolume = volume;
+    if (volume != 0) {
+        if (saved == muted_.end()) {
+            muted_.push_back({SndMixer::MixerDevice, static_cast<std::uint32_t>(volume)});
+        } else {
+            saved->volume = static_cast<std::uint32_t>(volume);
+        }
+        SavedVolume = volume;
+    }
+    // On file before the speakers go silent: a process killed from here on leaves the volume.
+    keepJournal();
     SndMixer::SetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl, 0);
-    SoundMuted = true;
 }
 
 void HideEngine::RestoreSound(int method) {
@@ -365,19 +413,25 @@ void HideEngine::RestoreSound(int method) {
     SoundMuted = false;
 }
 
+// Each device to the volume it had, when it is still there, whichever device plays now.
 void HideEngine::giveVolumeBack() {
-    SndMixer::SetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl,
-                              static_cast<std::uint32_t>(SavedVolume));
+    for (const MutedDevice& device : muted_) SndMixer::WriteVolume(device.device, device.volume);
+    muted_.clear();
     volumeOwed_ = false;
 }
 
 // A show that ended the muted state without writing left the speakers at 0, and nothing later
-// gives the volume back by the rules above: the exit does, unless the user has set one since.
+// gives the volume back by the rules above: the exit does, to each device the user has not set
+// a volume for since.
 void HideEngine::settleOwedVolume() {
-    if (volumeOwed_ &&
-        SndMixer::GetControlValue(SndMixer::MixerHandle, SndMixer::VolumeControl) == 0) {
-        giveVolumeBack();
+    if (!volumeOwed_) return;
+    for (const MutedDevice& device : muted_) {
+        if (SndMixer::ReadVolume(device.device) == 0u) {
+            SndMixer::WriteVolume(device.device, device.volume);
+        }
     }
+    muted_.clear();
+    volumeOwed_ = false;
 }
 
 }  // namespace kvr::engine

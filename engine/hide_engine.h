@@ -35,6 +35,12 @@ class TrayArea {
 public:
     virtual void HideTrayArea() = 0;
     virtual void RestoreTrayArea() = 0;
+    // What a hide acts on: the taskbar's windows where they are now, or, while the area is
+    // hidden, where the hide found them. Not complete when there is no area to hide.
+    virtual TrayGeometry MeasureTrayArea() = 0;
+    // Puts back an area that a killed run left hidden, from what that run measured, when these
+    // are still the taskbar's windows.
+    virtual void PutTrayAreaBack(const TrayGeometry& measured) = 0;
 
 protected:
     ~TrayArea() = default;
@@ -69,7 +75,9 @@ public:
     Outcome ShowOne(std::optional<std::size_t> position);
     void UpdateShowMenus();
 
-    // Saves the speakers' volume (unless it is already 0) and sets it to 0.
+    // Saves the volume of the device that plays the sound now (unless it is already 0) and sets
+    // it to 0; the mixer is opened anew for it. A volume that cannot be read is neither saved
+    // nor written.
     void MuteSound();
     // Ends the muted state; gives the saved volume back when SR allows it for this show
     // method (0: show all, the sound hotkey, the exit).
@@ -82,8 +90,9 @@ public:
     // program took, and touches nothing else.
     void ShowEverythingHidden() noexcept;
 
-    // At start, before any hotkey can hide anything: brings back the windows that an earlier run
-    // hid and could not show, because it was killed.
+    // At start, before any hotkey can hide anything: brings back what an earlier run hid and could
+    // not put back, because it was killed: its windows, the notification area, and the volume
+    // of each device it silenced that still reads 0.
     Recovery RecoverHiddenWindows();
     // One tick of hiding by program; the journal is written only when it hid a window that was
     // not hidden yet.
@@ -99,6 +108,7 @@ public:
     ShowCommands commands;
     bool TrayAreaHidden = false;
     bool SoundMuted = false;
+    // The volume the last mute saved.
     std::int32_t SavedVolume = 0;
     // Hiding by program is on: the main window's timer keeps hiding the listed programs.
     bool processHiding = false;
@@ -116,6 +126,7 @@ private:
     void finishHiding();
     void keepJournal();
     void hideTrayAreaOnce();
+    void hideTrayArea();
     void restoreTrayArea();
     // After a show that showed something: with OO on, as byOption says; with OO off, an area
     // that a hide emptied while OO was on comes back, or nothing but the exit would give it back.
@@ -126,6 +137,7 @@ private:
     Outcome showByMethod(int method);
     void giveVolumeBack();
     void settleOwedVolume();
+    void muteIfAsked();
 
     TrayArea& trayArea_;
     std::vector<Hwnd> toHide_;  // in the order they go: pop-ups before their owner
@@ -135,6 +147,13 @@ private:
     bool volumeOwed_ = false;
     // The area is hidden because a hide found OO on, not by the tray-area hotkey.
     bool areaHiddenByHiding_ = false;
+    // The devices set to 0 and their volumes, until they are given back: the default device may
+    // change between two mutes.
+    std::vector<MutedDevice> muted_;
+    // A hide of this command mutes, once its windows are gone.
+    bool muteWhenHidden_ = false;
+    // What the hide of the notification area measured, for the journal.
+    std::optional<TrayGeometry> hiddenTrayArea_;
 };
 
 }  // namespace kvr::engine

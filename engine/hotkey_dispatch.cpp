@@ -38,6 +38,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
         case Slot::ToggleSound:
             if (SoundMuted) {
                 RestoreSound(0);
+                keepJournal();
             } else {
                 MuteSound();
             }
@@ -45,9 +46,9 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
         case Slot::ToggleTrayArea:  // whatever OO says
             if (TrayAreaHidden) {
                 restoreTrayArea();
+                keepJournal();
             } else {
-                trayArea_.HideTrayArea();
-                TrayAreaHidden = true;
+                hideTrayArea();
                 areaHiddenByHiding_ = false;
             }
             return {};

@@ -137,9 +137,11 @@ bool SaveProcessHideList() {
     }
     const std::string list = inAppFolder(kListFileName);
     const std::string temp = inAppFolder(kTempFileName);
-    // Whole and flushed beside the old list first, then in its place in one step: a crash at any
-    // moment leaves the old list or the new one, never a cut one.
-    if (files.writeFile(temp, EncodeHideList(raw)) && files.moveFile(temp, list, true)) {
+    // Whole and on the disk beside the old list first, then in its place in one step: a crash or
+    // a power cut at any moment leaves the old list or the new one, never a cut one. The list is
+    // the user's work, written once at exit: worth the wait for the disk.
+    if (files.writeFile(temp, EncodeHideList(raw)) && files.flushFile(temp) &&
+        files.moveFile(temp, list, true)) {
         return true;
     }
     files.deleteFile(temp);

@@ -6,7 +6,6 @@
 #include "base/ids.h"
 #include "engine/mod_procs_kvr.h"
 #include "engine/mod_ventanas.h"
-#include "engine/snd_mixer.h"
 #include "mainwin/frm_about.h"
 #include "mainwin/mod_sys_tray.h"
 #include "mainwin/program_icon.h"
@@ -437,7 +436,6 @@ void frmPpal::notice(int message) {
 
 void frmPpal::Form_Load() {
     modTraducir::TranslateForm(*this, modTraducir::LanguageFilePrefix);
-    SndMixer::OpenMixer();  // closed by the engine's exit, after its last write
     modGeneral::CenterForm(*this);
     if (settings::OI == 0) {
         setWindowState(ui::WindowState::Normal);

@@ -189,6 +189,22 @@ void RestoreTrayArea() {
                      true);
 }
 
+void RestoreTrayArea(const TrayGeometry& measured) {
+    auto& shell = platform::shell();
+    if (!measured.complete() || shell.findWindow("Shell_TrayWnd") != measured.tray ||
+        shell.findWindowEx(measured.tray, 0, "TrayNotifyWnd") != measured.notify) {
+        return;
+    }
+    state().saved = measured;
+    RestoreTrayArea();
+}
+
+TrayGeometry ShellTrayArea::MeasureTrayArea() {
+    // Shrunk, the area measures as the hide left it; where it belongs is what the hide found.
+    const State& s = state();
+    return s.trayWindow && s.saved ? *s.saved : MeasureTray();
+}
+
 frmSysTray* TrayWindow() {
     return state().trayWindow.get();
 }

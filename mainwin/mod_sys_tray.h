@@ -33,18 +33,7 @@ bool IconShown();
 bool TaskbarCreated();
 
 // The taskbar, its notification window and the clock, as MeasureTray found them.
-struct TrayGeometry {
-    platform::Hwnd tray = 0;
-    platform::Hwnd notify = 0;
-    platform::Hwnd clock = 0;
-    platform::WindowRect trayRect;    // screen
-    platform::WindowRect notifyRect;  // screen
-    platform::WindowRect clockRect;   // screen
-    // Where the notification window and the clock sit in their parents' client areas.
-    int notifyX = 0, notifyY = 0;
-    int clockX = 0, clockY = 0;
-    bool complete() const { return tray != 0 && notify != 0 && clock != 0; }
-};
+using TrayGeometry = engine::TrayGeometry;
 // Finds and measures the three windows; what is missing stays 0.
 TrayGeometry MeasureTray();
 // Shrinks the notification window to the clock's size and covers it with the tray window.
@@ -53,6 +42,9 @@ void HideTrayArea();
 // Puts the notification window back where the last hide found it. Without an earlier hide,
 // or when that hide found nothing to act on, it does nothing.
 void RestoreTrayArea();
+// Puts the notification window back where a hide of an earlier run found it, when the taskbar
+// still has those windows.
+void RestoreTrayArea(const TrayGeometry& measured);
 // The tray window while the area is hidden, else nullptr.
 frmSysTray* TrayWindow();
 
@@ -64,6 +56,10 @@ class ShellTrayArea final : public engine::TrayArea {
 public:
     void HideTrayArea() override { modSysTray::HideTrayArea(); }
     void RestoreTrayArea() override { modSysTray::RestoreTrayArea(); }
+    TrayGeometry MeasureTrayArea() override;
+    void PutTrayAreaBack(const TrayGeometry& measured) override {
+        modSysTray::RestoreTrayArea(measured);
+    }
 };
 
 }  // namespace kvr::modSysTray

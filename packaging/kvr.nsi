@@ -145,6 +145,10 @@ SectionEnd
 
 Section "Uninstall"
     Call un.CloseRunningCopy
+    ; A copy that was killed left no window to close, and its journal names what it hid: the
+    ; installed program brings that back and removes the journals nothing can use any more,
+    ; leaving those of copies that still run in the user's other sessions.
+    ExecWait '"$INSTDIR\kvr.exe" /recover'
     !insertmacro REMOVE_RUN_ENTRY HKCU
     !insertmacro REMOVE_RUN_ENTRY HKLM
     Delete "$SMPROGRAMS\KVR.lnk"
@@ -157,9 +161,7 @@ Section "Uninstall"
     Delete "$INSTDIR\Lng\KVR_*.chm"
     RMDir "$INSTDIR\Lng"
     Delete "$INSTDIR\uninstall.exe"
-    ; The journal of hidden windows, which the copy closed above has emptied.
-    Delete "$LOCALAPPDATA\KVR\hidden-*.dat"
-    Delete "$LOCALAPPDATA\KVR\hidden-*.tmp"
+    ; The journals' folder, once the recovery above has emptied it.
     RMDir "$LOCALAPPDATA\KVR"
     ; Not /r: a folder the user chose may hold files of their own.
     RMDir "$INSTDIR"

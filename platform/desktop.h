@@ -92,6 +92,10 @@ public:
     // record of the process (the file is not touched); "" when the process cannot be opened
     // (another user's, a protected one) or has ended.
     virtual std::string processImagePath(std::uint32_t processId) = 0;
+    // When the process with that id started (GetProcessTimes' creation time, in 100 ns units
+    // since 1601): an id is given to another process once its own has ended, a start never.
+    // 0 when no such process runs, or it may not be asked.
+    virtual std::uint64_t processStartTime(std::uint32_t processId) = 0;
 
     // The small icon of the window's class (GetClassLongPtr with GCLP_HICONSM) drawn at
     // size x size: 32-bit BGRA pixels, straight alpha, top row first. Empty when the class has

@@ -1,6 +1,7 @@
 // Mixer port: the winmm mixer calls the program makes (open a device, find a destination line
 // and one of its controls, read and write the control's single value, close), with a plain
-// number for the handle and MMRESULT codes as numbers.
+// number for the handle and MMRESULT codes as numbers; and, as Core Audio names its endpoints,
+// an id for the device a handle stands for, by which it can be opened again later.
 #pragma once
 
 #include <cstdint>
@@ -48,8 +49,14 @@ class Mixer {
 public:
     virtual ~Mixer() = default;
 
-    // mixerOpen without a callback.
+    // mixerOpen without a callback. Device 0 is the default output device at this moment: a
+    // handle stays with the device it was opened on when the user switches to another.
     virtual MmResult open(std::uint32_t device, HMixer& mixer) = 0;
+    // Opens the device with that id; kBadDeviceId when it is not there (any more).
+    virtual MmResult openDevice(const std::string& id, HMixer& mixer) = 0;
+    // The id of the device the handle stands for, the same in every run for as long as the
+    // device exists.
+    virtual MmResult deviceId(HMixer mixer, std::string& id) = 0;
     virtual MmResult close(HMixer mixer) = 0;
     // mixerGetLineInfo by component type: the destination line of that kind.
     virtual MmResult lineByComponentType(HMixer mixer, std::uint32_t componentType,

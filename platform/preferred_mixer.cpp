@@ -25,50 +25,87 @@ bool PreferredMixer::speakersVolumeWrites(Mixer& mixer, HMixer handle) {
     return written && read && 2 * off < step;
 }
 
+HMixer PreferredMixer::give(Mixer& mixer, HMixer inner) {
+    const HMixer handle = next_++;
+    open_[handle] = {&mixer, inner};
+    return handle;
+}
+
+const PreferredMixer::Inner* PreferredMixer::find(HMixer mixer) const {
+    const auto it = open_.find(mixer);
+    return it == open_.end() ? nullptr : &it->second;
+}
+
 MmResult PreferredMixer::open(std::uint32_t device, HMixer& mixer) {
-    if (open_ == 0) {
-        HMixer handle = 0;
+    HMixer inner = 0;
+    if (open_.empty()) {
         chosen_ = &fallback_;
-        if (preferred_.open(device, handle) == mm::kNoError) {
-            if (speakersVolumeWrites(preferred_, handle)) {
+        if (preferred_.open(device, inner) == mm::kNoError) {
+            if (speakersVolumeWrites(preferred_, inner)) {
                 chosen_ = &preferred_;
-                mixer = handle;
-                ++open_;
+                mixer = give(preferred_, inner);
                 return mm::kNoError;
             }
-            preferred_.close(handle);
+            preferred_.close(inner);
         }
     }
-    const MmResult result = chosen_->open(device, mixer);
-    if (result == mm::kNoError) ++open_;
+    const MmResult result = chosen_->open(device, inner);
+    if (result == mm::kNoError) mixer = give(*chosen_, inner);
     return result;
 }
 
+MmResult PreferredMixer::openDevice(const std::string& id, HMixer& mixer) {
+    HMixer inner = 0;
+    MmResult result = mm::kBadDeviceId;
+    Mixer* first = chosen_ != nullptr ? chosen_ : &preferred_;
+    Mixer* second = first == &preferred_ ? &fallback_ : &preferred_;
+    for (Mixer* m : {first, second}) {
+        result = m->openDevice(id, inner);
+        if (result == mm::kNoError) {
+            mixer = give(*m, inner);
+            break;
+        }
+    }
+    return result;
+}
+
+MmResult PreferredMixer::deviceId(HMixer mixer, std::string& id) {
+    const Inner* inner = find(mixer);
+    return inner ? inner->first->deviceId(inner->second, id) : mm::kInvalHandle;
+}
+
 MmResult PreferredMixer::close(HMixer mixer) {
-    if (!chosen_) return mm::kInvalHandle;
-    const MmResult result = chosen_->close(mixer);
-    if (result == mm::kNoError && open_ > 0) --open_;
+    const Inner* inner = find(mixer);
+    if (inner == nullptr) return mm::kInvalHandle;
+    const MmResult result = inner->first->close(inner->second);
+    if (result == mm::kNoError) open_.erase(mixer);
     return result;
 }
 
 MmResult PreferredMixer::lineByComponentType(HMixer mixer, std::uint32_t componentType,
                                              MixerLine& line) {
-    return chosen_ ? chosen_->lineByComponentType(mixer, componentType, line) : mm::kInvalHandle;
+    const Inner* inner = find(mixer);
+    return inner ? inner->first->lineByComponentType(inner->second, componentType, line)
+                 : mm::kInvalHandle;
 }
 
 MmResult PreferredMixer::lineControlByType(HMixer mixer, std::uint32_t lineId,
                                            std::uint32_t controlType, MixerControl& control) {
-    return chosen_ ? chosen_->lineControlByType(mixer, lineId, controlType, control)
-                   : mm::kInvalHandle;
+    const Inner* inner = find(mixer);
+    return inner ? inner->first->lineControlByType(inner->second, lineId, controlType, control)
+                 : mm::kInvalHandle;
 }
 
 MmResult PreferredMixer::controlValue(HMixer mixer, std::uint32_t controlId, std::uint32_t& value) {
-    return chosen_ ? chosen_->controlValue(mixer, controlId, value) : mm::kInvalHandle;
+    const Inner* inner = find(mixer);
+    return inner ? inner->first->controlValue(inner->second, controlId, value) : mm::kInvalHandle;
 }
 
 MmResult PreferredMixer::setControlValue(HMixer mixer, std::uint32_t controlId,
                                          std::uint32_t value) {
-    return chosen_ ? chosen_->setControlValue(mixer, controlId, value) : mm::kInvalHandle;
+    const Inner* inner = find(mixer);
+    return inner ? inner->first->setControlValue(inner->second, controlId, value)
+                 : mm::kInvalHandle;
 }
 
 }  // namespace kvr::platform

@@ -1,7 +1,11 @@
 // Two mixers behind one port: the preferred one when writing its speakers' volume really
-// changes it, else the fallback. Chosen when the mixer opens while no handle is open; later
-// opens keep that choice until every handle is closed.
+// changes it, else the fallback. Chosen when the default device is opened while no handle is
+// open; later opens keep that choice until every handle is closed. A device opened by its id is
+// opened on whichever mixer knows that id.
 #pragma once
+
+#include <map>
+#include <utility>
 
 #include "platform/mixer.h"
 
@@ -16,6 +20,8 @@ public:
     Mixer* chosen() const { return chosen_; }
 
     MmResult open(std::uint32_t device, HMixer& mixer) override;
+    MmResult openDevice(const std::string& id, HMixer& mixer) override;
+    MmResult deviceId(HMixer mixer, std::string& id) override;
     MmResult close(HMixer mixer) override;
     MmResult lineByComponentType(HMixer mixer, std::uint32_t componentType,
                                  MixerLine& line) override;
@@ -29,10 +35,17 @@ public:
     static bool speakersVolumeWrites(Mixer& mixer, HMixer handle);
 
 private:
+    // The two mixers' handles may be the same numbers: each handle given out names its mixer
+    // and that mixer's handle.
+    using Inner = std::pair<Mixer*, HMixer>;
+    HMixer give(Mixer& mixer, HMixer inner);
+    const Inner* find(HMixer mixer) const;
+
     Mixer& preferred_;
     Mixer& fallback_;
     Mixer* chosen_ = nullptr;
-    int open_ = 0;
+    std::map<HMixer, Inner> open_;
+    HMixer next_ = 1;
 };
 
 }  // namespace kvr::platform

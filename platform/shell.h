@@ -76,6 +76,9 @@ public:
     virtual Hwnd setParent(Hwnd child, Hwnd newParent) = 0;
     // LockWindowUpdate: one window at a time; 0 unlocks. False when another window is locked.
     virtual bool lockWindowUpdate(Hwnd h) = 0;
+    // GetWindowThreadProcessId: who draws the window (the taskbar's: the shell's process).
+    // Returns the thread's id and sets processId; 0 and 0 for a handle that is no window.
+    virtual std::uint32_t getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) = 0;
 };
 
 }  // namespace kvr::platform

@@ -33,6 +33,8 @@ public:
     // The logon session this process runs in. One user's sessions share that folder, and a
     // copy of the program may run in each.
     virtual std::uint32_t sessionId() = 0;
+    // This process's id.
+    virtual std::uint32_t processId() = 0;
     virtual int screenWidth() = 0;   // pixels
     virtual int screenHeight() = 0;  // pixels
     // Modal; returns the button id.
@@ -77,13 +79,19 @@ public:
     virtual std::uint32_t getDriveType(const std::string& root) = 0;
     // True when a file or folder of that name is there (GetFileAttributesW).
     virtual bool fileExists(const std::string& path) = 0;
-    // Creates the file or empties it, writes the bytes and flushes them to the disk before it
-    // returns (CREATE_ALWAYS, WriteFile, FlushFileBuffers). False when any step failed; the
-    // file may then be left cut short.
+    // When the file was last written, in the units of Desktop::processStartTime; false when it
+    // is not there.
+    virtual bool lastWriteTime(const std::string& path, std::uint64_t& time) = 0;
+    // Creates the file or empties it and writes the bytes (CREATE_ALWAYS, WriteFile) into the
+    // system's cache, which a killed process cannot lose and a power cut can. False when any
+    // step failed; the file may then be left cut short.
     virtual bool writeFile(const std::string& path, std::string_view bytes) = 0;
-    // MoveFileExW with MOVEFILE_WRITE_THROUGH: renames a file. An existing target makes it fail,
-    // unless replaceExisting, when the target is replaced in one step: whoever looks finds the
-    // old file or the new one, never neither.
+    // FlushFileBuffers: what was written to the file is on the disk when it returns. False when
+    // the file cannot be opened for writing.
+    virtual bool flushFile(const std::string& path) = 0;
+    // MoveFileExW: renames a file. An existing target makes it fail, unless replaceExisting,
+    // when the target is replaced in one step: whoever looks finds the old file or the new one,
+    // never neither.
     virtual bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) = 0;
     // DeleteFileW; false when there was no such file or it could not be deleted.
     virtual bool deleteFile(const std::string& path) = 0;

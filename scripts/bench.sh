@@ -4,7 +4,8 @@
 #           processor time while hiding by program is on, 200 and 2,000 other windows
 #           (kvr_bench_procs SECONDS WINDOWS)
 #           hotkey to hidden, median of 9 presses from SendInput to invisible, and hide by title
-#           over 200 and 2,000 windows (kvr_bench_hiding ROUNDS)
+#           over 200 and 2,000 windows (kvr_bench_hiding ROUNDS; --latency-only after ROUNDS
+#           times the presses alone)
 #           after a kill: start-up with a journal of 100 hidden windows to all of them visible
 #           and to hotkeys registered; memory once idle (kvr_bench_journal RUNS)
 #           the mouse hook's procedure per event with the real input port, and the time it

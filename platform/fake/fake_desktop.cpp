@@ -265,6 +265,17 @@ std::string FakeDesktop::processImagePath(std::uint32_t processId) {
     return running && it != imagePaths_.end() ? it->second : std::string();
 }
 
+std::uint64_t FakeDesktop::processStartTime(std::uint32_t processId) {
+    ++calls;
+    if (const auto it = processStarts.find(processId); it != processStarts.end()) return it->second;
+    const bool runs = std::any_of(windows_.begin(), windows_.end(),
+                                  [&](const auto& w) { return w.second.processId == processId; }) ||
+                      std::any_of(processes_.begin(), processes_.end(),
+                                  [&](const ProcessEntry& p) { return p.processId == processId; });
+    // An hour into 2025, a second apart per id.
+    return runs && processId != 0 ? 133'800'000'000'000'000ull + processId * 10'000'000ull : 0;
+}
+
 std::vector<std::uint32_t> FakeDesktop::classSmallIcon(Hwnd h, int size) {
     ++calls;
     const Window* w = find(h);

@@ -68,6 +68,9 @@ public:
     int tileWindows(std::uint32_t how) override;
     std::optional<std::vector<ProcessEntry>> processSnapshot() override;
     std::string processImagePath(std::uint32_t processId) override;
+    // What processStarts says; else, for a process with a window or in the snapshot, a start of
+    // its own before any test's; else 0.
+    std::uint64_t processStartTime(std::uint32_t processId) override;
     std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) override;
 
     // Arranging, as the windows' own programs would; none of this is counted as a port call.
@@ -99,6 +102,9 @@ public:
 
     bool cursorReadable = true;
     bool snapshotFails = false;
+    // Starts that tests give processes: 0 for one that no longer runs. A process started anew
+    // (after a reboot, say) under an id that was used before gets a later start.
+    std::map<std::uint32_t, std::uint64_t> processStarts;
 
     // What the code under test did through the port.
     std::size_t calls = 0;  // every port call

@@ -241,4 +241,10 @@ bool FakeShell::lockWindowUpdate(Hwnd h) {
     return true;
 }
 
+std::uint32_t FakeShell::getWindowThreadProcessId(Hwnd h, std::uint32_t& process) {
+    ++calls;
+    process = find(h) != nullptr ? processId : 0;
+    return process != 0 ? process + 4 : 0;
+}
+
 }  // namespace kvr::platform

@@ -26,6 +26,8 @@ public:
     bool moveWindow(Hwnd h, int x, int y, int width, int height, bool repaint) override;
     Hwnd setParent(Hwnd child, Hwnd newParent) override;
     bool lockWindowUpdate(Hwnd h) override;
+    // Every window here is the shell's, drawn by processId's thread processId + 4.
+    std::uint32_t getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) override;
 
     // Arranging, as the shell and other programs would; not counted as port calls.
     // rect is in screen coordinates; border is the frame's width on every side.
@@ -49,6 +51,7 @@ public:
     Taskbar makeTaskbar(Edge edge, int screenWidth = 1280, int screenHeight = 800,
                         bool nearEnd = false);
 
+    std::uint32_t processId = 32;
     // The icons the notification area holds now, by (window, id).
     std::map<std::pair<Hwnd, std::uint32_t>, NotifyIcon> icons;
     // Explorer started again. Windows forgets every icon; Wine keeps them. A taskbar made

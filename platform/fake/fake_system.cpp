@@ -35,7 +35,7 @@ bool FakeFileSystem::readFile(const std::string& path, std::string& bytes) {
 
 void FakeFileSystem::put(const std::string& path, std::string bytes) {
     makeFolder(folderOf(path));
-    files_[key(path)] = {path, std::move(bytes)};
+    files_[key(path)] = {path, std::move(bytes), tick()};
 }
 
 namespace {
@@ -228,16 +228,28 @@ bool FakeFileSystem::fileExists(const std::string& path) {
     return exists(path) || folders_.count(key(path)) != 0;
 }
 
+bool FakeFileSystem::lastWriteTime(const std::string& path, std::uint64_t& time) {
+    const auto it = files_.find(key(path));
+    if (it == files_.end()) return false;
+    time = it->second.written;
+    return true;
+}
+
 bool FakeFileSystem::writeFile(const std::string& path, std::string_view bytes) {
     changes.push_back("write " + path);
     if (!writable(path)) return false;
     std::size_t kept = 0;
     if (failing(FileStep::Write, path, &kept)) {
-        files_[key(path)] = {path, std::string(bytes.substr(0, kept))};
+        files_[key(path)] = {path, std::string(bytes.substr(0, kept)), tick()};
         return false;
     }
-    files_[key(path)] = {path, std::string(bytes)};
+    files_[key(path)] = {path, std::string(bytes), tick()};
     return true;
+}
+
+bool FakeFileSystem::flushFile(const std::string& path) {
+    changes.push_back("flush " + path);
+    return exists(path) && writable(path);
 }
 
 bool FakeFileSystem::moveFile(const std::string& from, const std::string& to,
@@ -247,7 +259,7 @@ bool FakeFileSystem::moveFile(const std::string& from, const std::string& to,
     if (source == files_.end() || !writable(from) || !writable(to)) return false;
     if (exists(to) && !replaceExisting) return false;
     if (failing(FileStep::Move, from)) return false;
-    File moved{to, std::move(source->second.bytes)};
+    File moved{to, std::move(source->second.bytes), source->second.written};
     files_.erase(source);
     files_[key(to)] = std::move(moved);
     return true;

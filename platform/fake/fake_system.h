@@ -26,6 +26,7 @@ public:
     std::string exeTitle() override { return title; }
     std::string localAppDataFolder() override { return localAppData; }
     std::uint32_t sessionId() override { return session; }
+    std::uint32_t processId() override { return pid; }
     int screenWidth() override { return width; }
     int screenHeight() override { return height; }
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -40,6 +41,7 @@ public:
     std::string title = "kvr";
     std::string localAppData = "C:\\Users\\user\\AppData\\Local";
     std::uint32_t session = 1;
+    std::uint32_t pid = 3000;
     int width = 1280;
     int height = 800;
     std::vector<Box> boxes;
@@ -69,7 +71,9 @@ public:
     // From drives; a letter not there is no drive.
     std::uint32_t getDriveType(const std::string& root) override;
     bool fileExists(const std::string& path) override;
+    bool lastWriteTime(const std::string& path, std::uint64_t& time) override;
     bool writeFile(const std::string& path, std::string_view bytes) override;
+    bool flushFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool deleteFile(const std::string& path) override;
     bool createFolder(const std::string& path) override;
@@ -90,9 +94,12 @@ public:
     // first keptBytes bytes, as a write cut short does.
     void failNext(FileStep step, const std::string& path, std::size_t keptBytes = 0);
 
-    // Every write, move and delete asked for, failed ones included, in order:
-    // "write PATH", "move FROM TO", "delete PATH", "folder PATH".
+    // Every write, flush, move and delete asked for, failed ones included, in order:
+    // "write PATH", "flush PATH", "move FROM TO", "delete PATH", "folder PATH".
     std::vector<std::string> changes;
+    // The time a write or put gives its file, in Desktop::processStartTime's units; each write
+    // moves it on a second.
+    std::uint64_t clock = 133'900'000'000'000'000ull;
 
 private:
     static std::string key(const std::string& path);
@@ -111,7 +118,9 @@ private:
     struct File {
         std::string path;
         std::string bytes;
+        std::uint64_t written = 0;
     };
+    std::uint64_t tick() { return clock += 10'000'000; }
     std::map<std::string, File> files_;
 };
 

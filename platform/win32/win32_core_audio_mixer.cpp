@@ -7,68 +7,113 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/win32/text.h"
 #include "platform/win32/win32_mixer.h"
 
 namespace kvr::platform {
 
 Win32CoreAudioMixer::~Win32CoreAudioMixer() {
+    for (auto& [handle, endpoint] : open_) endpoint.volume->Release();
+    open_.clear();
     release();
 }
 
 void Win32CoreAudioMixer::release() {
-    open_.clear();
-    if (volume_ != nullptr) volume_->Release();
-    volume_ = nullptr;
+    if (devices_ != nullptr) devices_->Release();
+    devices_ = nullptr;
     if (comStarted_) CoUninitialize();
     comStarted_ = false;
 }
 
-MmResult Win32CoreAudioMixer::open(std::uint32_t device, HMixer& mixer) {
-    if (device != 0) return MMSYSERR_BADDEVICEID;
-    if (volume_ != nullptr) {
-        mixer = next_++;
-        open_.insert(mixer);
-        return MMSYSERR_NOERROR;
-    }
+bool Win32CoreAudioMixer::start() {
+    if (devices_ != nullptr) return true;
     // The user-interface thread may already be in an apartment of either kind; either serves.
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    comStarted_ = SUCCEEDED(com);
-    IMMDeviceEnumerator* devices = nullptr;
-    IMMDevice* speakers = nullptr;
-    HRESULT hr =
-        CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
-                         __uuidof(IMMDeviceEnumerator), reinterpret_cast<void**>(&devices));
-    if (SUCCEEDED(hr)) hr = devices->GetDefaultAudioEndpoint(eRender, eConsole, &speakers);
-    if (SUCCEEDED(hr)) {
-        hr = speakers->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_INPROC_SERVER, nullptr,
-                                reinterpret_cast<void**>(&volume_));
+    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    if (SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
+                                   __uuidof(IMMDeviceEnumerator),
+                                   reinterpret_cast<void**>(&devices_)))) {
+        return true;
     }
-    if (speakers != nullptr) speakers->Release();
-    if (devices != nullptr) devices->Release();
-    if (FAILED(hr) || volume_ == nullptr) {
-        volume_ = nullptr;
-        release();
+    devices_ = nullptr;
+    release();
+    return false;
+}
+
+// Takes the device over: released here, whatever happens.
+MmResult Win32CoreAudioMixer::activate(IMMDevice* device, HMixer& mixer) {
+    IAudioEndpointVolume* volume = nullptr;
+    LPWSTR id = nullptr;
+    DWORD state = 0;
+    HRESULT hr = device->GetState(&state);
+    if (SUCCEEDED(hr) && state != DEVICE_STATE_ACTIVE) hr = E_FAIL;
+    if (SUCCEEDED(hr)) hr = device->GetId(&id);
+    if (SUCCEEDED(hr)) {
+        hr = device->Activate(__uuidof(IAudioEndpointVolume), CLSCTX_INPROC_SERVER, nullptr,
+                              reinterpret_cast<void**>(&volume));
+    }
+    device->Release();
+    if (FAILED(hr) || volume == nullptr) {
+        if (id != nullptr) CoTaskMemFree(id);
+        if (open_.empty()) release();
         return MMSYSERR_NODRIVER;
     }
     mixer = next_++;
-    open_.insert(mixer);
+    open_[mixer] = {volume, win32::toUtf8(id)};
+    CoTaskMemFree(id);
+    return MMSYSERR_NOERROR;
+}
+
+MmResult Win32CoreAudioMixer::open(std::uint32_t device, HMixer& mixer) {
+    if (device != 0) return MMSYSERR_BADDEVICEID;
+    if (!start()) return MMSYSERR_NODRIVER;
+    IMMDevice* speakers = nullptr;
+    if (FAILED(devices_->GetDefaultAudioEndpoint(eRender, eConsole, &speakers))) {
+        if (open_.empty()) release();
+        return MMSYSERR_NODRIVER;
+    }
+    return activate(speakers, mixer);
+}
+
+MmResult Win32CoreAudioMixer::openDevice(const std::string& id, HMixer& mixer) {
+    if (!start()) return MMSYSERR_NODRIVER;
+    IMMDevice* device = nullptr;
+    if (FAILED(devices_->GetDevice(win32::toWide(id).c_str(), &device))) {
+        if (open_.empty()) release();
+        return MMSYSERR_BADDEVICEID;
+    }
+    const MmResult result = activate(device, mixer);
+    return result == MMSYSERR_NOERROR ? result : MMSYSERR_BADDEVICEID;
+}
+
+MmResult Win32CoreAudioMixer::deviceId(HMixer mixer, std::string& id) {
+    const auto it = open_.find(mixer);
+    if (it == open_.end()) return MMSYSERR_INVALHANDLE;
+    id = it->second.id;
     return MMSYSERR_NOERROR;
 }
 
 MmResult Win32CoreAudioMixer::close(HMixer mixer) {
-    if (!valid(mixer)) return MMSYSERR_INVALHANDLE;
-    open_.erase(mixer);
+    const auto it = open_.find(mixer);
+    if (it == open_.end()) return MMSYSERR_INVALHANDLE;
+    it->second.volume->Release();
+    open_.erase(it);
     if (open_.empty()) release();
     return MMSYSERR_NOERROR;
 }
 
+IAudioEndpointVolume* Win32CoreAudioMixer::volumeOf(HMixer mixer) const {
+    const auto it = open_.find(mixer);
+    return it == open_.end() ? nullptr : it->second.volume;
+}
+
 MmResult Win32CoreAudioMixer::lineByComponentType(HMixer mixer, std::uint32_t componentType,
                                                   MixerLine& line) {
-    if (!valid(mixer)) return MMSYSERR_INVALHANDLE;
+    IAudioEndpointVolume* volume = volumeOf(mixer);
+    if (volume == nullptr) return MMSYSERR_INVALHANDLE;
     if (componentType != MIXERLINE_COMPONENTTYPE_DST_SPEAKERS) return MIXERR_INVALLINE;
     // The master volume sets every channel as one; Wine does not count them.
     UINT channels = 0;
-    if (FAILED(volume_->GetChannelCount(&channels)) || channels == 0) channels = 1;
+    if (FAILED(volume->GetChannelCount(&channels)) || channels == 0) channels = 1;
     line = {.lineId = kSpeakersLine,
             .componentType = MIXERLINE_COMPONENTTYPE_DST_SPEAKERS,
             .channels = channels,
@@ -79,12 +124,13 @@ MmResult Win32CoreAudioMixer::lineByComponentType(HMixer mixer, std::uint32_t co
 
 MmResult Win32CoreAudioMixer::lineControlByType(HMixer mixer, std::uint32_t lineId,
                                                 std::uint32_t controlType, MixerControl& control) {
-    if (!valid(mixer)) return MMSYSERR_INVALHANDLE;
+    IAudioEndpointVolume* volume = volumeOf(mixer);
+    if (volume == nullptr) return MMSYSERR_INVALHANDLE;
     if (lineId != kSpeakersLine) return MIXERR_INVALLINE;
     if (controlType != MIXERCONTROL_CONTROLTYPE_VOLUME) return MIXERR_INVALCONTROL;
     UINT step = 0;
     UINT steps = 0;
-    volume_->GetVolumeStepInfo(&step, &steps);
+    volume->GetVolumeStepInfo(&step, &steps);
     control = {.controlId = kVolumeId,
                .controlType = MIXERCONTROL_CONTROLTYPE_VOLUME,
                .minimum = 0,
@@ -95,24 +141,26 @@ MmResult Win32CoreAudioMixer::lineControlByType(HMixer mixer, std::uint32_t line
 }
 
 // The mixer's raw 0..65535 stands for the endpoint's 0..1, so a saved volume keeps its meaning
-// whichever mixer read it.
+// whichever mixer read it. An endpoint that was unplugged answers with an error.
 MmResult Win32CoreAudioMixer::controlValue(HMixer mixer, std::uint32_t controlId,
                                            std::uint32_t& value) {
-    if (!valid(mixer)) return MMSYSERR_INVALHANDLE;
+    IAudioEndpointVolume* volume = volumeOf(mixer);
+    if (volume == nullptr) return MMSYSERR_INVALHANDLE;
     if (controlId != kVolumeId) return MIXERR_INVALCONTROL;
     float level = 0;
-    if (FAILED(volume_->GetMasterVolumeLevelScalar(&level))) return MMSYSERR_ERROR;
+    if (FAILED(volume->GetMasterVolumeLevelScalar(&level))) return MMSYSERR_ERROR;
     value = static_cast<std::uint32_t>(std::lround(std::clamp(level, 0.0f, 1.0f) * kMaximum));
     return MMSYSERR_NOERROR;
 }
 
 MmResult Win32CoreAudioMixer::setControlValue(HMixer mixer, std::uint32_t controlId,
                                               std::uint32_t value) {
-    if (!valid(mixer)) return MMSYSERR_INVALHANDLE;
+    IAudioEndpointVolume* volume = volumeOf(mixer);
+    if (volume == nullptr) return MMSYSERR_INVALHANDLE;
     if (controlId != kVolumeId) return MIXERR_INVALCONTROL;
     if (value > kMaximum) return MMSYSERR_INVALPARAM;
     const float level = static_cast<float>(value) / kMaximum;
-    if (FAILED(volume_->SetMasterVolumeLevelScalar(level, nullptr))) return MMSYSERR_ERROR;
+    if (FAILED(volume->SetMasterVolumeLevelScalar(level, nullptr))) return MMSYSERR_ERROR;
     return MMSYSERR_NOERROR;
 }
 

@@ -192,4 +192,19 @@ std::string Win32Desktop::processImagePath(std::uint32_t processId) {
     return win32::toUtf8(imagePathOf(processId));
 }
 
+std::uint64_t Win32Desktop::processStartTime(std::uint32_t processId) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, processId);
+    if (process == nullptr) return 0;
+    std::uint64_t started = 0;
+    FILETIME created, exited, kernel, user;
+    // A process that has ended lives on as an object while anyone holds a handle to it.
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT &&
+        GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+        started =
+            (static_cast<std::uint64_t>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+    }
+    CloseHandle(process);
+    return started;
+}
+
 }  // namespace kvr::platform

@@ -26,6 +26,7 @@ public:
     int tileWindows(std::uint32_t how) override;
     std::optional<std::vector<ProcessEntry>> processSnapshot() override;
     std::string processImagePath(std::uint32_t processId) override;
+    std::uint64_t processStartTime(std::uint32_t processId) override;
     std::vector<std::uint32_t> classSmallIcon(Hwnd h, int size) override;
 };
 

@@ -26,6 +26,16 @@ bool Win32FileSystem::fileExists(const std::string& path) {
     return GetFileAttributesW(win32::toWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool Win32FileSystem::lastWriteTime(const std::string& path, std::uint64_t& time) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(win32::toWide(path).c_str(), GetFileExInfoStandard, &data)) {
+        return false;
+    }
+    time = (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 bool Win32FileSystem::writeFile(const std::string& path, std::string_view bytes) {
     HANDLE file = CreateFileW(win32::toWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -37,14 +47,20 @@ bool Win32FileSystem::writeFile(const std::string& path, std::string_view bytes)
         ok = ::WriteFile(file, bytes.data() + done, chunk, &written, nullptr) && written > 0;
         done += written;
     }
-    // On the disk, not only in the cache, before anyone takes the file for complete.
-    ok = ok && FlushFileBuffers(file);
+    return CloseHandle(file) && ok;
+}
+
+bool Win32FileSystem::flushFile(const std::string& path) {
+    HANDLE file = CreateFileW(win32::toWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool ok = FlushFileBuffers(file);
     return CloseHandle(file) && ok;
 }
 
 bool Win32FileSystem::moveFile(const std::string& from, const std::string& to,
                                bool replaceExisting) {
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0);
+    const DWORD flags = replaceExisting ? MOVEFILE_REPLACE_EXISTING : 0;
     return MoveFileExW(win32::toWide(from).c_str(), win32::toWide(to).c_str(), flags) != 0;
 }
 

@@ -3,17 +3,23 @@
 // volume control, 0..65535).
 #pragma once
 
-#include <set>
+#include <map>
+#include <string>
 
 #include "platform/mixer.h"
 
 struct IAudioEndpointVolume;
+struct IMMDevice;
+struct IMMDeviceEnumerator;
 
 namespace kvr::platform {
 
 class Win32WinmmMixer : public Mixer {
 public:
+    // The id of a device is "winmm:" and its name.
     MmResult open(std::uint32_t device, HMixer& mixer) override;
+    MmResult openDevice(const std::string& id, HMixer& mixer) override;
+    MmResult deviceId(HMixer mixer, std::string& id) override;
     MmResult close(HMixer mixer) override;
     MmResult lineByComponentType(HMixer mixer, std::uint32_t componentType,
                                  MixerLine& line) override;
@@ -25,7 +31,7 @@ public:
 
 // Since Windows Vista the winmm mixer sets only the calling program's own audio session, which
 // silences nothing when that program plays nothing; the endpoint's master volume is the
-// computer's. Every open handle shares one endpoint.
+// computer's. Each handle holds the endpoint it was opened on; a device's id is the endpoint's.
 class Win32CoreAudioMixer : public Mixer {
 public:
     static constexpr std::uint32_t kSpeakersLine = 0xFFFF0000;
@@ -35,6 +41,8 @@ public:
     ~Win32CoreAudioMixer() override;
 
     MmResult open(std::uint32_t device, HMixer& mixer) override;
+    MmResult openDevice(const std::string& id, HMixer& mixer) override;
+    MmResult deviceId(HMixer mixer, std::string& id) override;
     MmResult close(HMixer mixer) override;
     MmResult lineByComponentType(HMixer mixer, std::uint32_t componentType,
                                  MixerLine& line) override;
@@ -44,12 +52,19 @@ public:
     MmResult setControlValue(HMixer mixer, std::uint32_t controlId, std::uint32_t value) override;
 
 private:
-    bool valid(HMixer mixer) const { return volume_ != nullptr && open_.count(mixer) != 0; }
+    struct Endpoint {
+        IAudioEndpointVolume* volume = nullptr;
+        std::string id;
+    };
+    // COM and the device enumerator, while any handle is open.
+    bool start();
     void release();
+    MmResult activate(IMMDevice* device, HMixer& mixer);
+    IAudioEndpointVolume* volumeOf(HMixer mixer) const;
 
-    IAudioEndpointVolume* volume_ = nullptr;
+    IMMDeviceEnumerator* devices_ = nullptr;
     bool comStarted_ = false;
-    std::set<HMixer> open_;
+    std::map<HMixer, Endpoint> open_;
     HMixer next_ = 1;
 };
 

@@ -92,6 +92,13 @@ bool Win32Shell::notifyIcon(std::uint32_t message, const NotifyIcon& data) {
     return done;
 }
 
+std::uint32_t Win32Shell::getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) {
+    DWORD process = 0;
+    const DWORD thread = GetWindowThreadProcessId(toHwnd(h), &process);
+    processId = thread != 0 ? process : 0;
+    return thread;
+}
+
 Hwnd Win32Shell::findWindow(const std::string& className) {
     return fromHwnd(FindWindowW(win32::toWide(className).c_str(), nullptr));
 }

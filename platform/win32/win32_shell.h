@@ -16,6 +16,7 @@ public:
     bool moveWindow(Hwnd h, int x, int y, int width, int height, bool repaint) override;
     Hwnd setParent(Hwnd child, Hwnd newParent) override;
     bool lockWindowUpdate(Hwnd h) override;
+    std::uint32_t getWindowThreadProcessId(Hwnd h, std::uint32_t& processId) override;
 };
 
 }  // namespace kvr::platform

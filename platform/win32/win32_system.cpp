@@ -57,6 +57,10 @@ std::uint32_t Win32System::sessionId() {
     return ProcessIdToSessionId(GetCurrentProcessId(), &id) ? id : 0;
 }
 
+std::uint32_t Win32System::processId() {
+    return GetCurrentProcessId();
+}
+
 std::string Win32System::localAppDataFolder() {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {

@@ -17,6 +17,7 @@ public:
     std::string exeTitle() override;
     std::string localAppDataFolder() override;
     std::uint32_t sessionId() override;
+    std::uint32_t processId() override;
     int screenWidth() override;
     int screenHeight() override;
     int messageBox(Hwnd owner, const std::string& text, const std::string& caption,
@@ -50,7 +51,9 @@ public:
     bool fitsAnsi(std::string_view text) override;
     std::uint32_t getDriveType(const std::string& root) override;
     bool fileExists(const std::string& path) override;
+    bool lastWriteTime(const std::string& path, std::uint64_t& time) override;
     bool writeFile(const std::string& path, std::string_view bytes) override;
+    bool flushFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to, bool replaceExisting) override;
     bool deleteFile(const std::string& path) override;
     bool createFolder(const std::string& path) override;

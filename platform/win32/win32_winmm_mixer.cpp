@@ -42,6 +42,36 @@ MmResult Win32WinmmMixer::open(std::uint32_t device, HMixer& mixer) {
     return result;
 }
 
+namespace {
+
+constexpr char kIdPrefix[] = "winmm:";
+
+// Mixer devices are numbered afresh at every start; their names stay.
+std::string idOf(UINT device) {
+    MIXERCAPSW caps{};
+    if (mixerGetDevCapsW(device, &caps, sizeof caps) != MMSYSERR_NOERROR) return {};
+    return kIdPrefix + cut(caps.szPname, MAXPNAMELEN);
+}
+
+}  // namespace
+
+MmResult Win32WinmmMixer::openDevice(const std::string& id, HMixer& mixer) {
+    if (id.rfind(kIdPrefix, 0) != 0) return MMSYSERR_BADDEVICEID;
+    const UINT count = mixerGetNumDevs();
+    for (UINT device = 0; device < count; ++device) {
+        if (idOf(device) == id) return open(device, mixer);
+    }
+    return MMSYSERR_BADDEVICEID;
+}
+
+MmResult Win32WinmmMixer::deviceId(HMixer mixer, std::string& id) {
+    UINT device = 0;
+    const MMRESULT result = mixerGetID(toObject(mixer), &device, MIXER_OBJECTF_HMIXER);
+    if (result != MMSYSERR_NOERROR) return result;
+    id = idOf(device);
+    return id.empty() ? MMSYSERR_ERROR : MMSYSERR_NOERROR;
+}
+
 MmResult Win32WinmmMixer::close(HMixer mixer) {
     return mixerClose(reinterpret_cast<HMIXER>(static_cast<UINT_PTR>(mixer)));
 }

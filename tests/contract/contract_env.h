@@ -66,6 +66,8 @@ public:
     // at (x, y) of the parent's client area. bordered gives it a one-pixel border. 0 on failure.
     virtual platform::Hwnd create(const std::string& className, platform::Hwnd parent, int x, int y,
                                   int width, int height, bool bordered = false) = 0;
+    // The process the arranged windows belong to.
+    virtual std::uint32_t processId() = 0;
 };
 
 struct ShellEnv {

@@ -81,6 +81,7 @@ public:
         return shell_.create(className, parent, {left, top, left + width, top + height},
                              bordered ? 1 : 0);
     }
+    std::uint32_t processId() override { return shell_.processId; }
 
 private:
     platform::FakeShell& shell_;

@@ -178,6 +178,7 @@ public:
         pump();
         return static_cast<platform::Hwnd>(reinterpret_cast<UINT_PTR>(h));
     }
+    std::uint32_t processId() override { return GetCurrentProcessId(); }
 
 private:
     std::set<std::string> registered_;

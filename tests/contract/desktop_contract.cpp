@@ -286,6 +286,17 @@ TEST_F(DesktopContract, TheProcessSnapshotListsThisProcessWhoseImagePathIsAFullP
     EXPECT_EQ(desktop().processImagePath(0xFFFFFFF0u), "") << "no such process";
 }
 
+// A running process's start stays what it was; an id no process has reads 0 (ids are
+// multiples of four on Windows and under Wine: an odd one is never given).
+TEST_F(DesktopContract, ARunningProcessHasOneStartAndAnUnusedIdNone) {
+    const std::uint32_t me = env.arranger->processId();
+    const std::uint64_t started = desktop().processStartTime(me);
+    EXPECT_GT(started, 116'444'736'000'000'000ull) << "after 1970, in 100 ns units since 1601";
+    EXPECT_EQ(desktop().processStartTime(me), started);
+    EXPECT_EQ(desktop().processStartTime(0x7FFFFFF1), 0u);
+    EXPECT_EQ(desktop().processStartTime(0), 0u);
+}
+
 TEST_F(DesktopContract, WindowFromPointFindsTheDeepestVisibleWindow) {
     const Hwnd frame =
         make("KVRContractA", "Frame", {.x = 40, .y = 40, .width = 400, .height = 300});

@@ -62,6 +62,27 @@ TEST_F(FileChanges, MoveRenamesButKeepsAnExistingTargetUnlessAskedToReplaceIt) {
     EXPECT_EQ(env->read("b.dat"), "newer list");
 }
 
+TEST_F(FileChanges, FlushKeepsAWrittenFileAsItIsAndFailsForAMissingOne) {
+    ASSERT_TRUE(files().writeFile(path("list.tmp"), "whole list"));
+    EXPECT_TRUE(files().flushFile(path("list.tmp")));
+    EXPECT_EQ(env->read("list.tmp"), "whole list");
+    EXPECT_FALSE(files().flushFile(path("gone.tmp")));
+    EXPECT_FALSE(env->exists("gone.tmp")) << "a flush creates nothing";
+}
+
+// The times of files and of processes are on one clock: a file written now is newer than this
+// process, which started before it.
+TEST_F(FileChanges, AWriteTimeIsLaterThanTheWritersStartAndMissingFilesHaveNone) {
+    const auto desktop = kvr::contract::makeDesktop();
+    const std::uint64_t started = desktop.desktop->processStartTime(desktop.arranger->processId());
+    ASSERT_NE(started, 0u);
+    ASSERT_TRUE(files().writeFile(path("journal.dat"), "j"));
+    std::uint64_t written = 0;
+    ASSERT_TRUE(files().lastWriteTime(path("journal.dat"), written));
+    EXPECT_GT(written, started);
+    EXPECT_FALSE(files().lastWriteTime(path("gone.dat"), written));
+}
+
 TEST_F(FileChanges, MovingAMissingFileFailsAndLeavesTheTarget) {
     env->write("b.dat", "kept");
     EXPECT_FALSE(files().moveFile(path("gone.tmp"), path("b.dat"), true));

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/snd_mixer.h"
 #include "platform/services.h"
@@ -89,6 +90,32 @@ TEST_F(MixerContract, AWrittenVolumeReadsBackAndOneAboveTheRangeIsRefused) {
     EXPECT_EQ(read(), 65535u);
 }
 
+// A device is named by an id that opens it again: what one handle writes, the other reads.
+TEST_F(MixerContract, TheDefaultDevicesIdOpensThatDeviceAgainAndAnUnknownIdNothing) {
+    std::string id;
+    ASSERT_EQ(mixer->deviceId(handle, id), mm::kNoError);
+    EXPECT_FALSE(id.empty());
+    HMixer again = 0;
+    ASSERT_EQ(mixer->openDevice(id, again), mm::kNoError);
+    EXPECT_NE(again, handle);
+    std::string sameId;
+    EXPECT_EQ(mixer->deviceId(again, sameId), mm::kNoError);
+    EXPECT_EQ(sameId, id);
+    MixerLine line;
+    MixerControl control;
+    ASSERT_EQ(mixer->lineByComponentType(again, mm::kComponentSpeakers, line), mm::kNoError);
+    ASSERT_EQ(mixer->lineControlByType(again, line.lineId, mm::kControlVolume, control),
+              mm::kNoError);
+    ASSERT_EQ(mixer->setControlValue(again, control.controlId, 30000), mm::kNoError);
+    EXPECT_NEAR(read(), 30000.0, 1.0);
+    EXPECT_EQ(mixer->close(again), mm::kNoError);
+    EXPECT_EQ(mixer->deviceId(again, sameId), mm::kInvalHandle);
+
+    HMixer none = 0;
+    EXPECT_EQ(mixer->openDevice("{0.0.0.00000000}.{no-such-device}", none), mm::kBadDeviceId);
+    EXPECT_EQ(mixer->openDevice("", none), mm::kBadDeviceId);
+}
+
 // The program's own routines over the port: what OpenMixer finds is the speakers' volume.
 TEST_F(MixerContract, TheProgramsRoutinesFindAndSetTheSpeakersVolume) {
     const kvr::platform::Services saved = kvr::platform::installed();
@@ -109,12 +136,24 @@ TEST_F(MixerContract, TheProgramsRoutinesFindAndSetTheSpeakersVolume) {
     EXPECT_EQ(SndMixer::GetControlValue(0, found), -1) << "no mixer reads -1";
     EXPECT_FALSE(SndMixer::SetControlValue(0, found, 0));
 
-    // A second open of the same device, as the main window makes it, works beside ours.
+    // A second open of the same device, as a mute makes it, works beside ours; so do the
+    // reads and writes by the device's id that give a volume back.
     SndMixer::OpenMixer();
     EXPECT_NE(SndMixer::MixerHandle, 0u);
     EXPECT_EQ(SndMixer::VolumeControl.controlType, mm::kControlVolume);
+    std::string id;
+    ASSERT_EQ(mixer->deviceId(handle, id), mm::kNoError);
+    EXPECT_EQ(SndMixer::MixerDevice, id);
+    const std::string device = SndMixer::MixerDevice;
     SndMixer::CloseMixer();
     EXPECT_EQ(SndMixer::MixerHandle, 0u);
+    EXPECT_TRUE(SndMixer::WriteVolume(device, 25000));
+    EXPECT_NEAR(read(), 25000.0, 1.0);
+    const auto readBack = SndMixer::ReadVolume(device);
+    ASSERT_TRUE(readBack.has_value());
+    EXPECT_NEAR(*readBack, 25000.0, 1.0);
+    EXPECT_FALSE(SndMixer::ReadVolume("{no-such-device}").has_value());
+    EXPECT_FALSE(SndMixer::WriteVolume("{no-such-device}", 0));
 
     SndMixer::resetForTests();
     kvr::platform::install(saved);

@@ -32,6 +32,14 @@ TEST(MixerWin32, TheEndpointLooksLikeAWinmmSpeakersLineWithOneVolume) {
     EXPECT_LE(v, 65535u);
     EXPECT_EQ(endpoint.setControlValue(h, volume.controlId, 65536), mm::kInvalParam);
 
+    // The endpoint's own id opens it again.
+    std::string id;
+    ASSERT_EQ(endpoint.deviceId(h, id), mm::kNoError);
+    EXPECT_EQ(id.find("winmm:"), std::string::npos);
+    ASSERT_EQ(endpoint.openDevice(id, second), mm::kNoError);
+    EXPECT_EQ(endpoint.close(second), mm::kNoError);
+    EXPECT_EQ(endpoint.openDevice("winmm:Speakers", second), mm::kBadDeviceId);
+
     EXPECT_EQ(endpoint.open(1, second), mm::kBadDeviceId);
     EXPECT_EQ(endpoint.lineByComponentType(h, 6, line), mm::kInvalLine);
     EXPECT_EQ(endpoint.lineControlByType(h, line.lineId, 0x50030002, volume), mm::kInvalControl);

@@ -158,4 +158,14 @@ TEST_F(ShellContract, NoWindowIsNeitherMeasuredNorMoved) {
     EXPECT_EQ(rectOf(parent), (WindowRect{100, 100, 300, 200}));
 }
 
+TEST_F(ShellContract, AWindowNamesTheProcessThatDrawsItAndNoWindowNone) {
+    const Hwnd parent = make("KvrShellParent", 0, 100, 100, 200, 100);
+    const Hwnd child = make("KvrShellChild", parent, 5, 5, 20, 20);
+    std::uint32_t process = 0;
+    EXPECT_NE(shell().getWindowThreadProcessId(child, process), 0u);
+    EXPECT_EQ(process, env.arranger->processId());
+    EXPECT_EQ(shell().getWindowThreadProcessId(0, process), 0u);
+    EXPECT_EQ(process, 0u);
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "kvr_e2e.h"
 
@@ -57,6 +58,18 @@ protected:
         fs::remove(probe::widen(shortcut), error);
         probe::regDeleteTree(kUninstallKey);
     }
+    // The installed copy started, and a window hidden from under the mouse with Shift+F9.
+    probe::Process startInstalledAndHide(HWND target) {
+        auto kvr = start(folder + "\\kvr.exe");
+        EXPECT_TRUE(hotkeysTaken(combos(kSeeded), kvr));
+        MoveWindow(target, 40, 40, 300, 200, TRUE);
+        probe::pump(200);
+        EXPECT_TRUE(probe::moveMouseOver(target));
+        probe::pump(100);
+        EXPECT_TRUE(probe::pressKey(kSeeded[0].modifier, kSeeded[0].key));
+        EXPECT_TRUE(pumpUntil([&] { return !probe::isVisible(target); }, 5000));
+        return kvr;
+    }
     // Runs a program to its end; its exit code, or nothing when it did not end in time.
     std::optional<DWORD> runToEnd(const std::string& exe, const std::string& args) {
         std::string error;
@@ -89,16 +102,10 @@ TEST_F(Installer, InstallsForTheUserStartsAndUninstallsCleanly) {
     ASSERT_EQ(quiet, "\"" + folder + "\\uninstall.exe\" /S");
 
     // The installed copy runs: its hotkeys are held and its Run entry names it.
-    auto kvr = start(installed);
-    ASSERT_TRUE(hotkeysTaken(combos(kSeeded), kvr));
-    EXPECT_EQ(probe::regGetString(kRunKey, "KVR"), "\"" + installed + "\"");
     HWND target = track(probe::createWindow("KvrE2eInstalled", "Hidden before the uninstall"));
-    MoveWindow(target, 40, 40, 300, 200, TRUE);
-    probe::pump(200);
-    ASSERT_TRUE(probe::moveMouseOver(target));
-    probe::pump(100);
-    ASSERT_TRUE(probe::pressKey(kSeeded[0].modifier, kSeeded[0].key));
-    ASSERT_TRUE(pumpUntil([&] { return !probe::isVisible(target); }, 5000));
+    probe::Process kvr = startInstalledAndHide(target);
+    ASSERT_FALSE(HasFailure());
+    EXPECT_EQ(probe::regGetString(kRunKey, "KVR"), "\"" + installed + "\"");
     screenshot("installed");
 
     // The uninstaller of the list of apps, run silently. It hands itself over to a copy and
@@ -116,6 +123,52 @@ TEST_F(Installer, InstallsForTheUserStartsAndUninstallsCleanly) {
     EXPECT_FALSE(exists(journal.substr(0, journal.find_last_of('\\')))) << "journal folder left";
     EXPECT_EQ(probe::regGetString(kRunKey, "KVR"), std::nullopt);
     EXPECT_EQ(probe::regGetString(kUserRunKey, "KVR"), std::nullopt);
+}
+
+// Killed outright, a copy has no window for the uninstaller to close: what it hid comes back
+// before the program goes all the same. The journal of a copy that still runs in another of the
+// user's sessions stays; this test's process stands for that copy.
+TEST_F(Installer, AnUninstallAfterAKillShowsWhatTheKilledCopyHid) {
+    ASSERT_EQ(runToEnd(setupExe(), "/S"), std::optional<DWORD>(0));
+    HWND target = track(probe::createWindow("KvrE2eKilled", "Hidden before the kill"));
+    probe::Process kvr = startInstalledAndHide(target);
+    ASSERT_FALSE(HasFailure());
+    std::string error;
+    auto taskkill =
+        probe::startProcess("C:\\windows\\system32\\taskkill.exe", "/F /IM kvr.exe", &error);
+    ASSERT_TRUE(taskkill) << error;
+    ASSERT_TRUE(pumpUntil([&] { return !kvr.running(); }, 15000))
+        << "taskkill left kvr.exe running";
+    probe::pump(300);
+    ASSERT_FALSE(probe::isVisible(target)) << "came back by itself";
+
+    const std::string journal = probe::hiddenJournal();
+    const std::string journals = journal.substr(0, journal.find_last_of('\\'));
+    const std::string theirs = journals + "\\hidden-4242.dat";  // a session of its own
+    {
+        // "KVR2", the writer's process id and start, no device, no notification area.
+        FILETIME created, exited, kernel, user;
+        ASSERT_TRUE(GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user));
+        std::string bytes = "KVR2";
+        auto put = [&](std::uint64_t v, int width) {
+            for (int i = 0; i < width; ++i) bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+        };
+        put(GetCurrentProcessId(), 4);
+        put((std::uint64_t(created.dwHighDateTime) << 32) | created.dwLowDateTime, 8);
+        put(0, 2);
+        std::ofstream(fs::path(probe::widen(theirs)), std::ios::binary) << bytes;
+        ASSERT_TRUE(exists(theirs));
+    }
+
+    runToEnd(folder + "\\uninstall.exe", "/S");
+    EXPECT_TRUE(pumpUntil([&] { return probe::isVisible(target); }, 30000))
+        << "the window the killed copy hid did not come back";
+    EXPECT_TRUE(pumpUntil([&] { return !exists(folder); }, 30000)) << folder << " still there";
+    EXPECT_FALSE(exists(journal)) << "the killed copy's journal was left";
+    EXPECT_TRUE(exists(theirs)) << "the journal of a copy that still runs was deleted";
+    std::error_code ignored;
+    fs::remove(probe::widen(theirs), ignored);
+    fs::remove(probe::widen(journals), ignored);
 }
 
 }  // namespace

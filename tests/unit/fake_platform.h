@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -81,8 +82,17 @@ struct FakePlatform {
 struct FakeTrayArea final : engine::TrayArea {
     int hides = 0;
     int restores = 0;
-    void HideTrayArea() override { ++hides; }
+    // What a measure finds: no notification area, unless a test gives one.
+    engine::TrayGeometry measured;
+    std::vector<engine::TrayGeometry> putBack;
+    std::function<void()> onHide;  // at every hide, before it acts
+    void HideTrayArea() override {
+        if (onHide) onHide();
+        ++hides;
+    }
     void RestoreTrayArea() override { ++restores; }
+    engine::TrayGeometry MeasureTrayArea() override { return measured; }
+    void PutTrayAreaBack(const engine::TrayGeometry& g) override { putBack.push_back(g); }
 };
 
 }  // namespace kvr::test

@@ -21,6 +21,8 @@ namespace {
 using engine::DecodeJournal;
 using engine::EncodeJournal;
 using engine::JournalEntry;
+using engine::JournalFile;
+using engine::JournalTrayArea;
 using ids::Slot;
 using platform::FileStep;
 using platform::Hwnd;
@@ -28,44 +30,95 @@ namespace method = ids::method;
 
 constexpr const char* kJournal = "C:\\Users\\user\\AppData\\Local\\KVR\\hidden-1.dat";
 
-TEST(JournalFile, EntriesComeBackAsTheyWereWritten) {
-    const std::vector<JournalEntry> entries = {
-        {0x00010020, 0, 1000, method::kUnderMouse, "Notepad", "notes.txt"},
-        {0x00010022, 0x00010020, 1000, method::kUnderMouse, "#32770", ""},
-        {0xFFFFFFFF, 0, 0x80000001, method::kByProgram, "", "\xE6\x97\xA5\xE6\x9C\xAC \xC3\xB1"},
+// The earlier versions' file: "KVRJ", then per window its handle, owner, process id, method,
+// class and title, without the process's start.
+std::string journalV1(const std::vector<JournalEntry>& entries) {
+    std::string out = "KVRJ";
+    auto number = [&](std::uint32_t v, int width) {
+        for (int i = 0; i < width; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
     };
-    EXPECT_EQ(DecodeJournal(EncodeJournal(entries)), entries);
-    EXPECT_EQ(EncodeJournal({}), "KVRJ");
-    EXPECT_TRUE(DecodeJournal(EncodeJournal({})).empty());
+    for (const JournalEntry& e : entries) {
+        number(e.hwnd, 4);
+        number(e.owner, 4);
+        number(e.processId, 4);
+        number(static_cast<std::uint32_t>(e.method), 1);
+        for (const std::string* text : {&e.windowClass, &e.title}) {
+            number(static_cast<std::uint32_t>(text->size()), 2);
+            out += *text;
+        }
+    }
+    return out;
 }
 
-// Cut short, made up or of another kind: the whole records before the damage, nothing more.
+// Everything comes back as it was written; a journal of the earlier version is read as it was
+// written too: windows only, their processes' start unknown.
+TEST(JournalFile, EverythingComesBackAsItWasWrittenAndTheEarlierVersionsFileIsStillRead) {
+    const JournalFile written{
+        .writerId = 4242,
+        .writerStarted = 0x01DB'5E5E'1234'5678,
+        .sound = {{"{0.0.0.00000000}.{a1}", 40000}, {"", 65535}},
+        .trayArea = JournalTrayArea{.area = {.tray = 0x10010,
+                                             .notify = 0x10012,
+                                             .clock = 0x10014,
+                                             .clockRect = {-1200, 764, 1276, -796},
+                                             .notifyY = 2},
+                                    .processId = 32,
+                                    .processStarted = 0xFFFF'FFFF'FFFF'FFFF},
+        .entries = {
+            {0x00010020, 0, 1000, 0x01DB'0000'0000'0001, method::kUnderMouse, "Notepad", "n.txt"},
+            {0x00010022, 0x00010020, 1000, 0, method::kUnderMouse, "#32770", ""},
+            {0xFFFFFFFF, 0, 0x80000001, 7, method::kByProgram, "", "\xE6\x97\xA5 \xC3\xB1"},
+        }};
+    EXPECT_EQ(DecodeJournal(EncodeJournal(written)), written);
+    EXPECT_EQ(DecodeJournal(EncodeJournal({})), JournalFile{});
+
+    std::vector<JournalEntry> windowsOnly = written.entries;
+    for (JournalEntry& e : windowsOnly) e.processStarted = 0;
+    const JournalFile read = DecodeJournal(journalV1(windowsOnly));
+    EXPECT_EQ(read, (JournalFile{.version = 1, .entries = windowsOnly}));
+}
+
+// Cut short, made up or of another kind: the whole records before the damage, nothing more;
+// damage before the first record leaves no journal at all.
 TEST(JournalFile, DamagedFilesGiveOnlyTheirWholeRecords) {
-    const std::vector<JournalEntry> two = {{1, 0, 2, 1, "A", "a"}, {3, 0, 4, 2, "B", "b"}};
+    const JournalFile two{.writerId = 9,
+                          .sound = {{"dev", 5}},
+                          .entries = {{1, 0, 2, 3, 1, "A", "a"}, {3, 0, 4, 5, 2, "B", "b"}}};
     const std::string bytes = EncodeJournal(two);
+    const std::size_t head = bytes.size() - 2 * 27;  // a record of one-letter texts: 27 bytes
     for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
-        const auto decoded = DecodeJournal(bytes.substr(0, cut));
-        const std::size_t whole = cut < 4 + 19 ? 0 : cut < 4 + 38 ? 1 : 2;
-        ASSERT_EQ(decoded.size(), whole) << "cut at " << cut;
-        for (std::size_t i = 0; i < whole; ++i) EXPECT_EQ(decoded[i], two[i]);
+        const JournalFile decoded = DecodeJournal(bytes.substr(0, cut));
+        const std::size_t whole = cut < head ? 0 : (cut - head) / 27;
+        ASSERT_EQ(decoded.entries.size(), whole) << "cut at " << cut;
+        EXPECT_EQ(decoded.version, cut < head ? 0 : 2) << "cut at " << cut;
+        for (std::size_t i = 0; i < whole; ++i) EXPECT_EQ(decoded.entries[i], two.entries[i]);
     }
-    EXPECT_TRUE(DecodeJournal("").empty());
-    EXPECT_TRUE(DecodeJournal("KVRX" + bytes.substr(4)).empty()) << "not a journal";
-    EXPECT_TRUE(DecodeJournal(std::string(40, '\xFF')).empty());
-    // A class length that runs past the end.
-    EXPECT_TRUE(DecodeJournal("KVRJ" + std::string(13, '\0') + "\xFF\xFF" + "abc").empty());
-    const auto many = DecodeJournal("KVRJ" + std::string(17 * (engine::kMaxJournalEntries + 5), 0));
-    EXPECT_EQ(many.size(), engine::kMaxJournalEntries);
+    const std::string v1 = journalV1(two.entries);
+    for (std::size_t cut = 4; cut < v1.size(); ++cut) {
+        EXPECT_EQ(DecodeJournal(v1.substr(0, cut)).entries.size(), cut < 4 + 19 ? 0u : 1u);
+    }
+    EXPECT_EQ(DecodeJournal("").version, 0);
+    EXPECT_EQ(DecodeJournal("KVRX" + bytes.substr(4)).version, 0) << "not a journal";
+    EXPECT_EQ(DecodeJournal(std::string(40, '\xFF')).version, 0);
+    // A device name that runs past the end; a notification-area mark that is neither 0 nor 1.
+    EXPECT_EQ(DecodeJournal("KVR2" + std::string(12, '\0') + "\x01" + std::string(4, '\0') +
+                            "\xFF\xFF" + "abc")
+                  .version,
+              0);
+    EXPECT_EQ(DecodeJournal("KVR2" + std::string(13, '\0') + "\x02").version, 0);
+    const auto many =
+        DecodeJournal("KVR2" + std::string(14 + 25 * (engine::kMaxJournalEntries + 5), 0));
+    EXPECT_EQ(many.entries.size(), engine::kMaxJournalEntries);
 }
 
 TEST(JournalFile, ALongTitleIsCutBetweenCharactersAndTheNextRecordStaysWhole) {
     std::string title(0xFFFE, 'x');
     title += "\xC3\xB1";  // two bytes across the limit
-    const auto decoded =
-        DecodeJournal(EncodeJournal({{1, 0, 2, 1, "A", title}, {3, 0, 4, 1, "B", "next"}}));
-    ASSERT_EQ(decoded.size(), 2u);
-    EXPECT_EQ(decoded[0].title, std::string(0xFFFE, 'x'));
-    EXPECT_EQ(decoded[1].title, "next");
+    const auto decoded = DecodeJournal(
+        EncodeJournal({.entries = {{1, 0, 2, 0, 1, "A", title}, {3, 0, 4, 0, 1, "B", "next"}}}));
+    ASSERT_EQ(decoded.entries.size(), 2u);
+    EXPECT_EQ(decoded.entries[0].title, std::string(0xFFFE, 'x'));
+    EXPECT_EQ(decoded.entries[1].title, "next");
 }
 
 class Journal : public ::testing::Test {
@@ -83,7 +136,9 @@ protected:
         settings::OO = 0;
         fake.desktop.addProcess("notepad.exe", 20);
         fake.desktop.addProcess("calc.exe", 30);
+        fake.desktop.processStarts[fake.system.pid] = kProgramStarted;
     }
+    static constexpr std::uint64_t kProgramStarted = 133'850'000'000'000'000ull;
 
     Hwnd window(const std::string& cls, const std::string& title,
                 platform::FakeWindowSetup setup = {}) {
@@ -97,10 +152,18 @@ protected:
     }
     void press(Slot slot) { engine->Hotkey(ids::hotkeyId(slot), mainWindow); }
     bool visible(Hwnd h) { return fake.desktop.isWindowVisible(h); }
-    std::vector<JournalEntry> onFile() {
+    JournalFile journalOnFile() {
         std::string bytes;
-        if (!fake.files.readFile(kJournal, bytes)) return {};
+        if (!fake.files.readFile(kJournal, bytes)) return {.version = 0};
         return DecodeJournal(bytes);
+    }
+    std::vector<JournalEntry> onFile() { return journalOnFile().entries; }
+    // A window as this run's journal names it, its process's start included.
+    JournalEntry entry(Hwnd h, Hwnd owner, std::uint32_t pid, const std::string& cls) {
+        return {h, owner, pid, fake.desktop.processStartTime(pid), method::kUnderMouse, cls, ""};
+    }
+    void putJournal(std::vector<JournalEntry> entries) {
+        fake.files.put(kJournal, EncodeJournal({.entries = std::move(entries)}));
     }
     std::vector<Hwnd> handlesOnFile() {
         std::vector<Hwnd> handles;
@@ -116,7 +179,11 @@ protected:
     // What a killed process leaves: the journal on disk and the windows as they are; the next
     // start has fresh module state and a fresh engine.
     engine::Recovery killAndStartAgain() {
+        fake.desktop.processStarts[fake.system.pid] = 0;
+        fake.system.pid += 4;
+        fake.desktop.processStarts[fake.system.pid] = kProgramStarted + fake.system.pid;
         modProcsKVR::resetForTests();
+        SndMixer::resetForTests();
         engine = std::make_unique<engine::HideEngine>(tray);
         return engine->RecoverHiddenWindows();
     }
@@ -137,6 +204,9 @@ TEST_F(Journal, AHideByTitleOfTwoHundredWindowsWritesTheJournalOnceBeforeAnyWind
     };
     press(Slot::HideByTitle);
     EXPECT_EQ(journalWrites(), 1u);
+    EXPECT_TRUE(std::none_of(fake.files.changes.begin(), fake.files.changes.end(),
+                             [](const std::string& c) { return c.rfind("flush ", 0) == 0; }))
+        << "a hide never waits for the disk";
     EXPECT_EQ(journalledAtFirstHide, 200u) << "every window is on file before the first goes";
     const auto entries = onFile();
     ASSERT_EQ(entries.size(), 200u);
@@ -264,7 +334,9 @@ TEST_F(Journal, AKilledRunsWindowsComeBackWithTheirPopUpsAndNothingElseDoes) {
     EXPECT_FALSE(fake.files.exists(kJournal)) << "the journal is done with";
     // Without taking the focus from whatever the user is doing.
     for (const auto& call : fake.desktop.showCalls) {
-        if (call.hwnd == app) EXPECT_EQ(call.cmd, platform::sw::kShowNa);
+        if (call.hwnd == app) {
+            EXPECT_EQ(call.cmd, platform::sw::kShowNa);
+        }
     }
 }
 
@@ -278,20 +350,189 @@ TEST_F(Journal, AHandleNowOfAnotherClassOrProcessIsNeverShown) {
     const Hwnd stillItself = window("Notepad", "s", {.visible = false, .processId = 20});
     const Hwnd gone = window("Notepad", "g", {.visible = false, .processId = 20});
     fake.desktop.destroy(gone);
-    fake.files.put(kJournal, EncodeJournal({
-                                 {sameClassOtherProcess, 0, 20, 1, "Notepad", "n"},
-                                 {sameProcessOtherClass, 0, 20, 1, "Notepad", "c"},
-                                 {owner, 0, 20, 1, "Notepad", "o"},
-                                 // Not owned by owner (any more): not its pop-up.
-                                 {popupOfOther, owner, 20, 1, "#32770", "p"},
-                                 {gone, 0, 20, 1, "Notepad", "g"},
-                                 {stillItself, 0, 20, 1, "Notepad", "s"},
-                             }));
+    putJournal({
+        entry(sameClassOtherProcess, 0, 20, "Notepad"),
+        entry(sameProcessOtherClass, 0, 20, "Notepad"),
+        entry(owner, 0, 20, "Notepad"),
+        // Not owned by owner (any more): not its pop-up.
+        entry(popupOfOther, owner, 20, "#32770"),
+        entry(gone, 0, 20, "Notepad"),
+        entry(stillItself, 0, 20, "Notepad"),
+    });
     const engine::Recovery recovery = killAndStartAgain();
     EXPECT_EQ(recovery.shown, (std::vector<Hwnd>{owner, stillItself}));
     EXPECT_FALSE(visible(sameClassOtherProcess));
     EXPECT_FALSE(visible(sameProcessOtherClass));
     EXPECT_FALSE(visible(popupOfOther));
+}
+
+// After a power cut or a crash during log-off the next logon starts everything anew, and early
+// on the same handles, process ids and classes come round again: the journal from before names
+// none of the windows that now carry them.
+TEST_F(Journal, AfterARebootAWindowWithTheSameHandleProcessIdAndClassIsNotShown) {
+    const Hwnd app = under("Notepad", "notes.txt", 20);
+    press(Slot::HideUnderMouse);
+    std::string journal;
+    ASSERT_TRUE(fake.files.readFile(kJournal, journal));
+
+    test::FakePlatform rebooted;
+    rebooted.files.put(kJournal, journal);
+    // The same programs start in the same order, later than anything before the reboot.
+    rebooted.desktop.addProcess("notepad.exe", 20);
+    rebooted.desktop.processStarts[20] = fake.desktop.processStartTime(20) + 600'000'000;
+    rebooted.desktop.create("KVR_frmPpal", "KVR", {.visible = false});
+    const Hwnd reused = rebooted.desktop.create(
+        "Notepad", "private.txt", {.visible = false, .processId = 20, .rect = {50, 50, 90, 90}});
+    ASSERT_EQ(reused, app);
+    const engine::Recovery recovery = engine::HideEngine(tray).RecoverHiddenWindows();
+    EXPECT_EQ(recovery.entries, 1u);
+    EXPECT_TRUE(recovery.shown.empty());
+    EXPECT_FALSE(rebooted.desktop.isWindowVisible(reused));
+    EXPECT_FALSE(rebooted.files.exists(kJournal)) << "nothing in it can come back";
+}
+
+// A journal of the program's earlier version gives no process's start: a process that started
+// after the file was written cannot own a window the file names.
+TEST_F(Journal, AnEarlierVersionsJournalShowsOnlyWindowsOfProcessesOlderThanTheFile) {
+    const Hwnd older = window("Notepad", "n", {.visible = false, .processId = 20});
+    const Hwnd newer = window("Calc", "c", {.visible = false, .processId = 30});
+    fake.files.put(kJournal, journalV1({{older, 0, 20, 0, method::kUnderMouse, "Notepad", "n"},
+                                        {newer, 0, 30, 0, method::kByTitle, "Calc", "c"}}));
+    std::uint64_t written = 0;
+    ASSERT_TRUE(fake.files.lastWriteTime(kJournal, written));
+    ASSERT_LT(fake.desktop.processStartTime(20), written);
+    fake.desktop.processStarts[30] = written + 1;
+    const engine::Recovery recovery = killAndStartAgain();
+    EXPECT_EQ(recovery.entries, 2u);
+    EXPECT_EQ(recovery.shown, std::vector<Hwnd>{older});
+    EXPECT_TRUE(visible(older));
+    EXPECT_FALSE(visible(newer));
+    EXPECT_FALSE(fake.files.exists(kJournal));
+}
+
+// The uninstaller asks for a recovery while a copy may still run: that copy's journal is its
+// own as long as it runs, and only its end makes it a killed copy's.
+TEST_F(Journal, TheJournalOfACopyThatStillRunsIsLeftAsItIs) {
+    const Hwnd app = under("Notepad", "notes.txt", 20);
+    press(Slot::HideUnderMouse);
+    std::string before;
+    ASSERT_TRUE(fake.files.readFile(kJournal, before));
+    const std::uint32_t running = fake.system.pid;
+    fake.system.pid = running + 100;
+
+    engine::HideEngine other(tray);
+    const engine::Recovery recovery = other.RecoverHiddenWindows();
+    EXPECT_TRUE(recovery.runningCopy);
+    EXPECT_EQ(recovery.entries, 0u);
+    EXPECT_FALSE(visible(app));
+    std::string after;
+    ASSERT_TRUE(fake.files.readFile(kJournal, after));
+    EXPECT_EQ(after, before);
+
+    fake.desktop.processStarts[running] = 0;  // killed now
+    EXPECT_EQ(other.RecoverHiddenWindows().shown, std::vector<Hwnd>{app});
+    EXPECT_FALSE(fake.files.exists(kJournal));
+}
+
+// Besides its own session's journal, the uninstaller's recovery finds those of the user's
+// other sessions: a copy that runs there keeps its own, and so does a session where windows a
+// killed copy hid may still be brought back; a journal that can bring nothing back goes.
+TEST_F(Journal, AbandonedJournalsOfOtherSessionsGoAndTheOthersStay) {
+    const std::string folder = fake.system.localAppData + "\\KVR\\";
+    const std::uint64_t notepad = fake.desktop.processStartTime(20);
+    fake.desktop.processStarts[77] = kProgramStarted + 77;
+    const std::vector<std::pair<std::string, JournalFile>> files = {
+        {"hidden-2.dat", {.writerId = 77, .writerStarted = kProgramStarted + 77}},  // runs
+        {"hidden-3.dat",  // its copy was killed, its window's program still runs
+         {.writerId = 78, .writerStarted = 1, .entries = {{9, 0, 20, notepad, 1, "N", ""}}}},
+        {"hidden-4.dat",  // killed, and the program whose window it names is gone
+         {.writerId = 79, .writerStarted = 1, .entries = {{9, 0, 20, notepad - 1, 1, "N", ""}}}},
+        {"hidden-5.tmp", {.writerId = 80, .writerStarted = 1}},
+        {"hidden-1.tmp",  // what a killed write of this session left
+         {.writerId = 81, .writerStarted = 1, .entries = {{9, 0, 20, notepad, 1, "N", ""}}}},
+        {"hidden-1.dat", {.writerId = 82, .writerStarted = 1}},  // this session's: recover()'s
+    };
+    for (const auto& [name, journal] : files) fake.files.put(folder + name, EncodeJournal(journal));
+    fake.files.put(folder + "hidden-6.tmp", "KVR2\x01");  // cut short: maybe being written now
+    EXPECT_EQ(engine->journal.removeAbandoned(), 3u);
+    for (const char* kept : {"hidden-1.dat", "hidden-2.dat", "hidden-3.dat", "hidden-6.tmp"}) {
+        EXPECT_TRUE(fake.files.exists(folder + kept)) << kept;
+    }
+    for (const char* gone : {"hidden-4.dat", "hidden-5.tmp", "hidden-1.tmp"}) {
+        EXPECT_FALSE(fake.files.exists(folder + gone)) << gone;
+    }
+}
+
+// Killed while muted: the journal holds the device and the volume it had, written before the
+// speakers went silent, and the next start gives the volume back where it still reads 0, as
+// after a reboot too (the system keeps a device's volume). A volume the user set meanwhile, and
+// a device that is gone, are left alone.
+TEST_F(Journal, AVolumeAKilledRunSilencedComesBackWhereItStillReadsZero) {
+    settings::SE = method::kUnderMouse;
+    fake.mixer.volume = 40000;
+    platform::FakeSoundDevice& headset = fake.mixer.otherDevices["{headset}"];
+    headset.volume = 30000;
+    std::vector<engine::MutedDevice> journalledAtMute;
+    fake.mixer.onWrite = [&](std::uint32_t value) {
+        if (value == 0 && journalledAtMute.empty()) journalledAtMute = journalOnFile().sound;
+    };
+    under("Notepad", "a.txt");
+    press(Slot::HideUnderMouse);
+    fake.mixer.defaultDevice = "{headset}";
+    under("Notepad", "b.txt");
+    press(Slot::HideUnderMouse);
+    fake.mixer.onWrite = nullptr;
+    const std::vector<engine::MutedDevice> both = {{platform::FakeMixer::kSpeakers, 40000},
+                                                   {"{headset}", 30000}};
+    EXPECT_EQ(journalledAtMute, std::vector<engine::MutedDevice>{both.front()})
+        << "on file before the first device went silent";
+    EXPECT_EQ(journalOnFile().sound, both);
+
+    headset.volume = 25000;  // the user's own choice since
+    EXPECT_EQ(killAndStartAgain().sound, both);
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(headset.volume, 25000u);
+    EXPECT_FALSE(fake.files.exists(kJournal));
+
+    fake.mixer.volume = 0;
+    fake.files.put(kJournal, EncodeJournal({.sound = both}));
+    headset.present = false;
+    const std::size_t headsetWrites = headset.writes.size();
+    killAndStartAgain();
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(headset.writes.size(), headsetWrites);
+    // The sound hotkey alone keeps a journal too, and its restore empties it.
+    fake.mixer.defaultDevice = platform::FakeMixer::kSpeakers;
+    press(Slot::ToggleSound);
+    EXPECT_EQ(journalOnFile().sound.size(), 1u);
+    press(Slot::ToggleSound);
+    EXPECT_FALSE(fake.files.exists(kJournal));
+}
+
+// Killed while the notification area was hidden: the journal holds what the hide measured, on
+// file before the area shrank, and the next start puts it back while the taskbar is the one
+// that was shrunk; a taskbar started anew since (Explorer restarted, a reboot) is left alone.
+TEST_F(Journal, TheNotificationAreaAKilledRunHidComesBackWhileItsTaskbarIsTheSame) {
+    settings::OO = 1;
+    fake.shell.makeTaskbar(platform::FakeShell::Edge::Bottom);
+    tray.measured = modSysTray::MeasureTray();
+    ASSERT_TRUE(tray.measured.complete());
+    fake.desktop.processStarts[fake.shell.processId] = 133'000'000'000'000'000ull;
+    std::optional<engine::JournalTrayArea> journalledAtHide;
+    tray.onHide = [&] { journalledAtHide = journalOnFile().trayArea; };
+    under("Notepad", "a.txt");
+    press(Slot::HideUnderMouse);
+    ASSERT_TRUE(journalledAtHide.has_value()) << "on file before the area shrank";
+    EXPECT_EQ(journalledAtHide->area, tray.measured);
+    EXPECT_EQ(journalledAtHide->processId, fake.shell.processId);
+
+    EXPECT_EQ(killAndStartAgain().trayArea, tray.measured);
+    EXPECT_EQ(tray.putBack, std::vector<engine::TrayGeometry>{tray.measured});
+
+    fake.files.put(kJournal, EncodeJournal({.trayArea = journalledAtHide}));
+    fake.desktop.processStarts[fake.shell.processId] += 1;  // Explorer started again
+    EXPECT_FALSE(killAndStartAgain().trayArea);
+    EXPECT_EQ(tray.putBack.size(), 1u);
 }
 
 TEST_F(Journal, AWindowItsProgramShowedMeanwhileIsLeftAloneButItsPopUpsComeBack) {
@@ -338,9 +579,10 @@ TEST_F(Journal, AMissingEmptyOrForeignJournalShowsNothing) {
     const Hwnd hidden = window("Notepad", "n", {.visible = false, .processId = 20});
     EXPECT_EQ(killAndStartAgain().entries, 0u);
     for (const std::string& bytes :
-         {std::string(), std::string("KVRJ"), std::string(1000, '\xA5'),
+         {std::string(), std::string("KVRJ"), std::string("KVR2"), std::string(1000, '\xA5'),
           // The handle of a hidden window, but not in a journal's shape.
-          std::string("KVRX") + EncodeJournal({{hidden, 0, 20, 1, "Notepad", "n"}}).substr(4)}) {
+          std::string("KVRX") +
+              EncodeJournal({.entries = {entry(hidden, 0, 20, "Notepad")}}).substr(4)}) {
         fake.files.put(kJournal, bytes);
         const engine::Recovery recovery = killAndStartAgain();
         EXPECT_TRUE(recovery.shown.empty());
@@ -362,22 +604,34 @@ protected:
     }
 };
 
-TEST_F(JournalAtStart, WindowsComeBackBeforeAnyHotkeyIsRegistered) {
+TEST_F(JournalAtStart, WindowsVolumeAndAreaComeBackBeforeAnyHotkeyIsRegistered) {
     const Hwnd hidden = window("Notepad", "n", {.visible = false, .processId = 20});
-    fake.files.put(kJournal, EncodeJournal({{hidden, 0, 20, 1, "Notepad", "n"}}));
-    int registeredWhenShown = -1;
+    fake.shell.makeTaskbar(platform::FakeShell::Edge::Bottom);
+    const engine::TrayGeometry area = modSysTray::MeasureTray();
+    std::uint32_t explorer = 0;
+    fake.shell.getWindowThreadProcessId(area.tray, explorer);
+    fake.mixer.volume = 0;
+    fake.files.put(kJournal,
+                   EncodeJournal({.sound = {{platform::FakeMixer::kSpeakers, 40000}},
+                                  .trayArea = JournalTrayArea{.area = area, .processId = explorer},
+                                  .entries = {entry(hidden, 0, 20, "Notepad")}}));
+    int registeredWhenShown = -1, registeredAtVolume = -1;
     fake.desktop.onShowWindow = [&](const platform::FakeDesktop::ShowCall& call) {
         if (call.hwnd == hidden) registeredWhenShown = fake.queue.registerCalls();
     };
+    fake.mixer.onWrite = [&](std::uint32_t) { registeredAtVolume = fake.queue.registerCalls(); };
     exitWhenRunning();
     EXPECT_EQ(program.run(), 0);
     EXPECT_EQ(registeredWhenShown, 0);
     EXPECT_TRUE(visible(hidden));
+    EXPECT_EQ(registeredAtVolume, 0);
+    EXPECT_EQ(fake.mixer.volume, 40000u);
+    EXPECT_EQ(program.trayArea.putBack, std::vector<engine::TrayGeometry>{area});
 }
 
 TEST_F(JournalAtStart, ASecondCopyLeavesTheRunningCopysWindowsHidden) {
     const Hwnd hidden = window("Notepad", "n", {.visible = false, .processId = 20});
-    const std::string journal = EncodeJournal({{hidden, 0, 20, 1, "Notepad", "n"}});
+    const std::string journal = EncodeJournal({.entries = {entry(hidden, 0, 20, "Notepad")}});
     fake.files.put(kJournal, journal);
     fake.system.earlierInstance = true;
     EXPECT_EQ(program.run(), 0);

@@ -73,6 +73,9 @@ TEST_F(HideListFile, TwoEntriesWithAccentsAreWrittenInAnsiAndReadBackFieldByFiel
                            record("b.exe", "", "b", ""));
     EXPECT_EQ(reloaded(), saved);
     EXPECT_FALSE(fake.files.exists(temp));
+    // On the disk before it takes the list's place: a power cut leaves one whole list.
+    EXPECT_EQ(fake.files.changes, (std::vector<std::string>{"write " + temp, "flush " + temp,
+                                                            "move " + temp + " " + list}));
 }
 
 TEST_F(HideListFile, AnEntryOfFourEmptyFieldsIsEightZeroBytes) {

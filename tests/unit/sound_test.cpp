@@ -115,8 +115,9 @@ TEST_F(Sound, RestoreBitsChooseTheShowsThatGiveTheVolumeBack) {
     press(Slot::HideClassUnderMouse);
     ASSERT_EQ(engine.windows.size(), 2u);
     ASSERT_TRUE(engine.SoundMuted);
+    EXPECT_EQ(writes(), Writes{0}) << "one mute for the command, once its windows are gone";
     press(Slot::ShowByClass);
-    EXPECT_EQ(writes(), (Writes{0, 0, 40000}));
+    EXPECT_EQ(writes(), (Writes{0, 40000}));
     EXPECT_FALSE(engine.SoundMuted);
 
     // Show all and the sound hotkey pass no bit of SR: the muted state ends, the volume stays.
@@ -127,7 +128,7 @@ TEST_F(Sound, RestoreBitsChooseTheShowsThatGiveTheVolumeBack) {
     EXPECT_TRUE(engine.SoundMuted);
     press(Slot::ToggleSound);
     EXPECT_FALSE(engine.SoundMuted);
-    EXPECT_EQ(writes(), (Writes{0, 0, 40000, 0, 0}));
+    EXPECT_EQ(writes(), (Writes{0, 40000, 0, 0}));
     EXPECT_EQ(fake.mixer.volume, 0u);
 }
 
@@ -236,7 +237,8 @@ TEST_F(Sound, ACrashWhileMutedStillGivesTheVolumeBack) {
 }
 
 // No sound card, or one without speakers or their volume: hiding, showing, the sound hotkey
-// and the exit work as ever, say nothing and write nothing.
+// and the exit work as ever, say nothing and write nothing; no volume is saved, so that no show
+// can write one that was never read.
 TEST(SoundWithoutMixer, HidingShowingTheHotkeyAndExitWorkSayNothingAndWriteNothing) {
     const std::vector<std::pair<std::string, void (*)(platform::FakeMixer&)>> machines = {
         {"no mixer", [](platform::FakeMixer& m) { m.present = false; }},
@@ -259,7 +261,7 @@ TEST(SoundWithoutMixer, HidingShowingTheHotkeyAndExitWorkSayNothingAndWriteNothi
         EXPECT_EQ(e.Hotkey(ids::hotkeyId(Slot::HideUnderMouse), 0).notice, 0) << name;
         EXPECT_FALSE(machine.desktop.isWindowVisible(w)) << name;
         EXPECT_TRUE(e.SoundMuted) << name;
-        EXPECT_EQ(e.SavedVolume, -1) << name;
+        EXPECT_EQ(e.SavedVolume, 0) << name;
         EXPECT_EQ(e.Hotkey(ids::hotkeyId(Slot::ShowLast), 0).notice, 0) << name;
         EXPECT_TRUE(machine.desktop.isWindowVisible(w)) << name;
         EXPECT_FALSE(e.SoundMuted) << name;
@@ -278,22 +280,100 @@ TEST_F(Sound, NoMixerInstalledIsNoSoundCard) {
     SndMixer::OpenMixer();
     EXPECT_EQ(SndMixer::MixerHandle, 0u);
     engine.MuteSound();
-    EXPECT_EQ(engine.SavedVolume, -1);
+    EXPECT_EQ(engine.SavedVolume, 0);
     engine.Exit();
 }
 
-TEST_F(Sound, TheMainWindowOpensTheMixerAndItsExitClosesItAfterTheVolumeIsBack) {
+// Nothing of the sound stack is loaded until the first mute, which comes once the windows are
+// gone: a hide never waits for the mixer. A mixer that could not be opened is tried again at
+// the next mute.
+TEST_F(Sound, TheMixerOpensAtTheFirstMuteAfterTheWindowsAreHiddenAndAgainAfterAFailure) {
     frmPpal main{engine};
+    main.setTestHandle(mainWindow);
     main.load();
-    EXPECT_TRUE(fake.mixer.isOpen());
-    EXPECT_EQ(fake.mixer.opens, 1);
-    std::int32_t id = ids::hotkeyId(Slot::ToggleSound);
+    EXPECT_EQ(fake.mixer.opens, 0);
+    fake.mixer.present = false;  // unplugged, say, or the audio service not up yet
+    const Hwnd first = underMouse();
+    std::int32_t id = ids::hotkeyId(Slot::HideUnderMouse);
     main.RecibirMensajes(id);
+    EXPECT_FALSE(fake.desktop.isWindowVisible(first));
+    EXPECT_TRUE(writes().empty());
+
+    fake.mixer.present = true;
+    int opensAtTheHide = -1;
+    const Hwnd second = underMouse();
+    fake.desktop.onShowWindow = [&](const platform::FakeDesktop::ShowCall& call) {
+        if (call.hwnd == second) opensAtTheHide = fake.mixer.opens;
+    };
+    id = ids::hotkeyId(Slot::HideUnderMouse);
+    main.RecibirMensajes(id);
+    EXPECT_EQ(opensAtTheHide, 0);
+    EXPECT_TRUE(fake.mixer.isOpen());
     EXPECT_EQ(fake.mixer.volume, 0u);
+    EXPECT_EQ(engine.SavedVolume, 40000);
+
     settings::SR = method::kByClass;
     main.unload();
     EXPECT_EQ(fake.mixer.volume, 40000u);
     EXPECT_FALSE(fake.mixer.isOpen());
+}
+
+// The user switches to a headset, HDMI or USB speakers and back: each mute silences the device
+// that plays at that moment, and each device gets its own volume back, once, if it is still
+// there.
+TEST_F(Sound, EachMuteSilencesTheDeviceOfTheMomentAndEachGetsItsOwnVolumeBack) {
+    platform::FakeSoundDevice& headset = fake.mixer.otherDevices["{headset}"];
+    headset.volume = 20000;
+    hideUnderMouse();
+    fake.mixer.defaultDevice = "{headset}";
+    hideUnderMouse();
+    EXPECT_EQ(fake.mixer.volume, 0u);
+    EXPECT_EQ(headset.volume, 0u);
+    press(Slot::ShowAll);
+    EXPECT_EQ(writes(), (Writes{0, 40000}));
+    EXPECT_EQ(headset.writes, (Writes{0, 20000}));
+
+    // Muted on the headset, given back to it though the speakers play by then.
+    hideUnderMouse();
+    fake.mixer.defaultDevice = platform::FakeMixer::kSpeakers;
+    press(Slot::ShowAll);
+    EXPECT_EQ(headset.volume, 20000u);
+    EXPECT_EQ(writes(), (Writes{0, 40000})) << "the speakers were not muted this time";
+
+    // Unplugged while muted: nothing is written anywhere.
+    fake.mixer.defaultDevice = "{headset}";
+    hideUnderMouse();
+    headset.present = false;
+    fake.mixer.defaultDevice = platform::FakeMixer::kSpeakers;
+    press(Slot::ShowAll);
+    EXPECT_FALSE(engine.SoundMuted);
+    EXPECT_EQ(headset.writes, (Writes{0, 20000, 0, 20000, 0}));
+    EXPECT_EQ(writes(), (Writes{0, 40000}));
+    headset.present = true;
+    engine.Exit();
+    EXPECT_EQ(headset.volume, 0u) << "the muted state ended with the show: nothing owed";
+}
+
+// A read that fails (the device going away, a driver in trouble) saves nothing, so nothing
+// made up is ever written: no 0xFFFFFFFF, and no silence that nothing would undo.
+TEST_F(Sound, AReadThatFailsSavesNothingAndWritesNothing) {
+    fake.mixer.readsFail = true;
+    hideUnderMouse();
+    EXPECT_TRUE(engine.SoundMuted);
+    EXPECT_EQ(engine.SavedVolume, 0);
+    EXPECT_TRUE(writes().empty()) << "not silenced: nothing would give the volume back";
+    press(Slot::ShowAll);
+    EXPECT_TRUE(writes().empty());
+
+    // Failing from the show on: the volume saved before still goes back; the exit's check of
+    // a volume left at 0 reads nothing, and writes nothing.
+    fake.mixer.readsFail = false;
+    for (int i = 0; i < 2; ++i) hideUnderMouse();
+    press(Slot::ShowLast);  // ends the muted state, one window still hidden
+    fake.mixer.readsFail = true;
+    engine.Exit();
+    EXPECT_EQ(writes(), (Writes{0, 0}));
+    EXPECT_EQ(fake.mixer.volume, 0u);
 }
 
 // The computer's own volume is preferred, but only where writing it really changes it.

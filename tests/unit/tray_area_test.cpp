@@ -165,6 +165,33 @@ TEST_F(TrayArea, RestorePutsEveryWindowBackFromTheSavedMeasurementsAndRedoesItWh
     }
 }
 
+// A run killed while the area was hidden took its tray window with it (and, on a vertical
+// taskbar, the clock inside it); the next start puts the notification window back from what
+// that run measured, but only on the taskbar it measured.
+TEST_F(TrayArea, AnAreaAKilledRunLeftShrunkIsPutBackFromItsMeasurementsOnThatTaskbarOnly) {
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.name);
+        modSysTray::resetForTests();
+        const FakeShell::Taskbar bar = fake.shell.makeTaskbar(c.edge, 1280, 800, c.nearEnd);
+        const Layout before = layout(bar);
+        const modSysTray::TrayGeometry measured = modSysTray::MeasureTray();
+        modSysTray::HideTrayArea();
+        modSysTray::resetForTests();  // killed: nothing restored
+        ASSERT_EQ(fake.shell.rectOf(bar.notify), c.shrunk);
+
+        modSysTray::RestoreTrayArea(measured);
+        EXPECT_EQ(fake.shell.rectOf(bar.notify), before.notify);
+        if (!c.clockInTrayWindow) EXPECT_EQ(layout(bar), before);
+    }
+    const modSysTray::TrayGeometry old = modSysTray::MeasureTray();
+    const FakeShell::Taskbar another = fake.shell.makeTaskbar(FakeShell::Edge::Bottom);
+    fake.shell.moveWindow(another.notify, 40, 2, 100, 26, true);
+    fake.shell.resetJournal();
+    modSysTray::RestoreTrayArea(old);
+    EXPECT_TRUE(fake.shell.moves.empty());
+    EXPECT_TRUE(fake.shell.reparents.empty());
+}
+
 TEST_F(TrayArea, RestoreWithoutAnEarlierHideActsOnNothing) {
     const FakeShell::Taskbar bar = fake.shell.makeTaskbar(FakeShell::Edge::Bottom);
     const Layout before = layout(bar);
