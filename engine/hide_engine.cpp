@@ -318,17 +318,13 @@ void HideEngine::Exit() {
 }
 
 void HideEngine::ShowEverythingHidden() noexcept {
-    try {
-        for (const HiddenWindow& entry : windows.entries()) show(entry);
-        modProcsKVR::ShowProcessWindows();
-        // A system-wide volume would stay at 0 after the process is gone.
-        if (SoundMuted) {
-            giveVolumeBack();
-        } else {
-            settleOwedVolume();
-        }
-    } catch (...) {
-        // Nothing more can be done on the way down.
+    for (const HiddenWindow& entry : windows.entries()) show(entry);
+    modProcsKVR::ShowProcessWindows();
+    // A system-wide volume would stay at 0 after the process is gone.
+    if (SoundMuted) {
+        giveVolumeBack();
+    } else {
+        settleOwedVolume();
     }
 }
 

@@ -79,7 +79,7 @@ public:
     // area restored, the programs' windows shown.
     void Exit();
     // On the way down after a crash: shows every window still hidden and gives back a volume the
-    // program took, and touches nothing else.
+    // program took, and touches nothing else. A fault on the way ends the program there.
     void ShowEverythingHidden() noexcept;
 
     // At start, before any hotkey can hide anything: brings back the windows that an earlier run
