@@ -54,7 +54,7 @@ bool FakeDesktop::shown(Hwnd h) {
 }
 
 void FakeDesktop::resetCounters() {
-    calls = enumCalls = getWindowCalls = snapshotCalls = 0;
+    calls = enumCalls = getWindowCalls = snapshotCalls = waits = 0;
     showCalls.clear();
     cascadeCalls.clear();
     tileCalls.clear();
@@ -140,10 +140,7 @@ bool FakeDesktop::isWindow(Hwnd h) {
     return find(h) != nullptr;
 }
 
-bool FakeDesktop::showWindow(Hwnd h, int cmd) {
-    ++calls;
-    showCalls.push_back({h, cmd});
-    if (onShowWindow) onShowWindow(showCalls.back());
+bool FakeDesktop::carryOut(Hwnd h, int cmd) {
     Window* w = find(h);
     if (w == nullptr) return false;
     const bool before = w->visible;
@@ -151,9 +148,48 @@ bool FakeDesktop::showWindow(Hwnd h, int cmd) {
     return before;
 }
 
+bool FakeDesktop::answering(Hwnd h) {
+    const Window* w = find(h);
+    return w == nullptr || notAnswering_.count(w->threadId) == 0;
+}
+
+bool FakeDesktop::showWindow(Hwnd h, int cmd) {
+    if (!answering(h)) {
+        ++waits;
+        const bool before = shown(h);
+        showWindowAsync(h, cmd);
+        return before;
+    }
+    ++calls;
+    showCalls.push_back({h, cmd});
+    if (onShowWindow) onShowWindow(showCalls.back());
+    return carryOut(h, cmd);
+}
+
 bool FakeDesktop::showWindowAsync(Hwnd h, int cmd) {
-    showWindow(h, cmd);
-    return find(h) != nullptr;
+    ++calls;
+    showCalls.push_back({h, cmd});
+    if (onShowWindow) onShowWindow(showCalls.back());
+    const Window* w = find(h);
+    if (w == nullptr) return false;
+    if (answering(h)) {
+        carryOut(h, cmd);
+    } else {
+        notAnswering_[w->threadId].push_back({h, cmd});
+    }
+    return true;
+}
+
+void FakeDesktop::stopAnswering(std::uint32_t threadId) {
+    notAnswering_.try_emplace(threadId);
+}
+
+void FakeDesktop::answerAgain(std::uint32_t threadId) {
+    const auto it = notAnswering_.find(threadId);
+    if (it == notAnswering_.end()) return;
+    const std::vector<ShowCall> posted = std::move(it->second);
+    notAnswering_.erase(it);
+    for (const ShowCall& call : posted) carryOut(call.hwnd, call.cmd);
 }
 
 Hwnd FakeDesktop::getParent(Hwnd h) {

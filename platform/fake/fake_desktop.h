@@ -54,8 +54,11 @@ public:
     std::string getWindowText(Hwnd h) override;
     bool isWindowVisible(Hwnd h) override;
     bool isWindow(Hwnd h) override;
+    // On the window of a thread that does not answer, counted in waits (the real call waits a
+    // while for it) and then carried out as showWindowAsync would.
     bool showWindow(Hwnd h, int cmd) override;
-    // Carried out at once, as the windows' programs here always answer; counted in showCalls.
+    // Carried out at once unless the window's thread does not answer: then when it answers
+    // again. Counted in showCalls.
     bool showWindowAsync(Hwnd h, int cmd) override;
     Hwnd getParent(Hwnd h) override;
     bool getCursorPos(int& x, int& y) override;
@@ -82,6 +85,10 @@ public:
     // Gives the class of h (in h's process) a small icon: size x size pixels; every window of
     // that class then answers it. An empty vector takes the icon away.
     void setClassSmallIcon(Hwnd h, std::vector<std::uint32_t> pixels, int size = 16);
+    // The thread takes no message until answerAgain, as a program busy with something else;
+    // answerAgain carries out what was posted to its windows meanwhile, in order.
+    void stopAnswering(std::uint32_t threadId);
+    void answerAgain(std::uint32_t threadId);
     void setCursor(int x, int y) {
         cursorX_ = x;
         cursorY_ = y;
@@ -95,7 +102,8 @@ public:
     std::size_t enumCalls = 0;
     std::size_t getWindowCalls = 0;
     std::size_t snapshotCalls = 0;
-    std::vector<ShowCall> showCalls;  // showWindow, stale handles too
+    std::vector<ShowCall> showCalls;  // showWindow and showWindowAsync, stale handles too
+    std::size_t waits = 0;            // showWindow calls that waited for a thread not answering
     // Called at every showWindow, before it acts: lets a test see what else held at that moment.
     std::function<void(const ShowCall&)> onShowWindow;
     std::vector<std::uint32_t> cascadeCalls;  // the how of each call
@@ -113,7 +121,7 @@ private:
         std::uint32_t processId = 0;
         std::uint32_t threadId = 0;
         Rect rect;
-        std::vector<Hwnd> children;    // Z-order, top first
+        std::vector<Hwnd> children;  // Z-order, top first
     };
 
     Window* find(Hwnd h);
@@ -122,7 +130,13 @@ private:
     Hwnd deepestAt(const std::vector<Hwnd>& level, int x, int y);
     int arrangeable();
 
+    // Sets the window's own state, as its thread does when it carries a command out.
+    bool carryOut(Hwnd h, int cmd);
+    bool answering(Hwnd h);
+
     std::map<Hwnd, Window> windows_;
+    // Threads not answering, with what was posted to their windows meanwhile.
+    std::map<std::uint32_t, std::vector<ShowCall>> notAnswering_;
     std::vector<Hwnd> topLevel_;  // Z-order, top first
     std::vector<ProcessEntry> processes_;
     std::map<std::uint32_t, std::vector<std::string>> classes_;  // per process

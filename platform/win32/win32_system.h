@@ -36,6 +36,7 @@ public:
     bool unregisterHotKey(Hwnd window, int id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
+    std::uint32_t waitSentMessages(std::uint32_t ms) override;
     using MessageQueue::dispatchPending;
     void dispatchPending(const HotKeyHandler& onHotKey) override;
 };
