@@ -427,7 +427,8 @@ void frmPpal::notice(int message) {
 
 void frmPpal::Form_Load() {
     modTraducir::TranslateForm(*this, modTraducir::LanguageFilePrefix);
-    SndMixer::OpenMixer();  // closed by the engine's exit, after its last write
+    // The window or its icon as soon as it has its caption: nothing the user sees waits for the
+    // rest of the start.
     modGeneral::CenterForm(*this);
     if (settings::OI == 0) {
         setWindowState(ui::WindowState::Normal);
@@ -435,6 +436,7 @@ void frmPpal::Form_Load() {
     } else if (settings::OT != 0) {
         modSysTray::AddTrayIcon(*this, picSysTray, caption());
     }
+    SndMixer::OpenMixer();  // closed by the engine's exit, after its last write
     lsvVentanas.setSortOrder(ui::SortOrder::Descending);
     const auto languages =
         modTraducir::ListLanguages(platform::system().appFolder() + "\\Lng\\KVR_*.*");
