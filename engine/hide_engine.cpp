@@ -171,6 +171,9 @@ void HideEngine::confirmHidden() {
         return lane.next < lane.windows.size() && lane.quietMs < kPatienceMs;
     };
     std::uint32_t pollMs = 1;
+    // What another program sends meanwhile may end the program (a log-off): its exit has shown
+    // every window, and there is nothing left to wait for.
+    const unsigned exits = exits_;
     for (;;) {
         bool open = false;
         for (Lane& lane : lanes) {
@@ -187,6 +190,7 @@ void HideEngine::confirmHidden() {
         // Soon at first, when a window of this program's own or of a quick one is gone at once;
         // then seldom enough to leave the window server to the programs at work.
         const std::uint32_t waited = std::max(platform::queue().waitSentMessages(pollMs), 1u);
+        if (exits_ != exits) return;
         pollMs = std::min(pollMs * 2, kPollMs);
         for (Lane& lane : lanes) {
             if (lane.next < lane.windows.size()) lane.quietMs += waited;
@@ -414,6 +418,7 @@ void HideEngine::UpdateShowMenus() {
 }
 
 void HideEngine::Exit() {
+    ++exits_;
     if (SoundMuted) {
         settings::SR = 0;  // the volume always comes back at exit
         RestoreSound(0);

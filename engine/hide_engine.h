@@ -158,6 +158,7 @@ private:
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;
+    unsigned exits_ = 0;  // Exit calls
 };
 
 }  // namespace kvr::engine

@@ -235,6 +235,25 @@ TEST_F(Journal, APopUpThatStaysIsNotRecordedWithItsOwner) {
     EXPECT_TRUE(visible(palette));
 }
 
+// A log-off sent while the engine waits for a program that does not answer ends the program
+// there: the exit shows what was hidden, and the wait ends with it.
+TEST_F(Journal, AnExitWhileAHideWaitsEndsTheWait) {
+    const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
+    const Hwnd stuck = window("Sheet", "Budget 2", {.processId = 30});
+    settings::BxTT = "Budget";
+    fake.desktop.stopAnswering(34);
+    fake.queue.onWait = [&](std::uint32_t) {
+        if (fake.queue.waitedMs >= 100 && !engine->windows.empty()) engine->Exit();
+    };
+    press(Slot::HideByTitle);
+    EXPECT_LT(fake.queue.waitedMs, 1000u) << "no waiting once the exit has run";
+    EXPECT_TRUE(engine->windows.empty());
+    EXPECT_TRUE(visible(quick));
+    EXPECT_TRUE(onFile().empty());
+    fake.desktop.answerAgain(34);
+    EXPECT_TRUE(visible(stuck));
+}
+
 // A program busy for a moment carries the hide out while the engine waits: the window is
 // recorded as any other.
 TEST_F(Journal, AWindowWhoseProgramAnswersLateIsRecorded) {
