@@ -19,9 +19,18 @@ using namespace bench;
 
 namespace {
 
-bool iconThere(const std::string& tip) {
+// The tool tips of the icons with that tip, which Wine leaves behind when their program was
+// killed: an icon there before the start is not the new one.
+std::vector<HWND> iconsWithTip(const std::string& tip) {
+    std::vector<HWND> found;
     for (const auto& icon : probe::trayIcons())
-        if (icon.tip == tip) return true;
+        if (icon.tip == tip) found.push_back(icon.tooltip);
+    return found;
+}
+
+bool iconThere(const std::string& tip, const std::vector<HWND>& before = {}) {
+    for (HWND tooltip : iconsWithTip(tip))
+        if (std::find(before.begin(), before.end(), tooltip) == before.end()) return true;
     return false;
 }
 
@@ -45,6 +54,7 @@ int main(int argc, char** argv) {
         for (const auto& [name, value] :
              {std::pair<const char*, const char*>{"OI", "1"}, {"OT", "1"}, {"OS", "0"}})
             probe::regSetString(options, name, value);
+        const std::vector<HWND> ghosts = iconsWithTip(*tip);
         const double start = nowMs();
         std::string error;
         auto kvr = probe::startProcess(probe::exeDir() + "\\kvr.exe", "", &error);
@@ -58,7 +68,7 @@ int main(int argc, char** argv) {
         double iconAt = 0, hotkeysAt = 0, windowAt = 0;
         pumpUntil(
             [&] {
-                if (iconAt == 0 && iconThere(*tip)) iconAt = nowMs();
+                if (iconAt == 0 && iconThere(*tip, ghosts)) iconAt = nowMs();
                 if (windowAt == 0) {
                     if (probe::findWindow(probe::kMainClass, std::nullopt, kvr->pid(), 0))
                         windowAt = nowMs();
