@@ -206,14 +206,16 @@ int main(int argc, char** argv) {
                 Contender& c = title[(i + k) % title.size()];
                 const double start = nowMs();
                 probe::pressKey(c.hide.first, c.hide.second);
-                if (!waitAllHidden(targets.matching, 60000)) {
+                // A round that does not end in a minute (a cross-program ShowWindow can stall
+                // under Wine) is said and left out; the others still count.
+                if (waitAllHidden(targets.matching, 60000)) {
+                    c.ms.push_back(nowMs() - start);
+                } else {
                     const auto left = std::count_if(targets.matching.begin(),
                                                     targets.matching.end(), probe::isVisible);
-                    std::printf("%s, round %d: %ld of %zu not hidden\n", c.name.c_str(), i + 1,
-                                long(left), targets.matching.size());
-                    return 1;
+                    std::printf("%s, round %d: %ld of %zu not hidden after 60 s, left out\n",
+                                c.name.c_str(), i + 1, long(left), targets.matching.size());
                 }
-                c.ms.push_back(nowMs() - start);
                 if (!showBack(c, targets.matching, kvr->pid())) {
                     std::printf("%s: not all shown again\n", c.name.c_str());
                     return 1;
