@@ -1,5 +1,6 @@
 #include "base/text.h"
 
+#include <charconv>
 #include <utility>
 
 namespace kvr::text {
@@ -175,6 +176,23 @@ bool isNumeric(std::string_view text) {
     }
     blanks();
     return i == n;
+}
+
+std::string padded(long long number, int width, int base) {
+    char digits[24];
+    const bool negative = number < 0;
+    // Through the magnitude, which the most negative number has too.
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(number)
+                                                  : static_cast<unsigned long long>(number);
+    const auto end = std::to_chars(digits, digits + sizeof digits, magnitude, base).ptr;
+    std::string text(digits, end);
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    const int shown = static_cast<int>(text.size()) + (negative ? 1 : 0);
+    if (shown < width) text.insert(0, static_cast<std::size_t>(width - shown), '0');
+    if (negative) text.insert(0, 1, '-');
+    return text;
 }
 
 namespace {

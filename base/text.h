@@ -31,6 +31,9 @@ std::string characters(std::string_view text, std::size_t first, std::size_t cou
 // Whether a text is a number as it is written: blanks around, a sign, digits with an optional
 // decimal point and exponent. No hexadecimal, "inf" or "nan".
 bool isNumeric(std::string_view text);
+// A number as printf's "%0*d" (base 10) or "%0*X" (base 16) writes it: digits in capitals, zeros
+// in front up to width characters, a minus sign counted in the width.
+std::string padded(long long number, int width, int base = 10);
 
 // The order of names and list columns: <0, 0 or >0. Letters decide first with case and accents
 // ignored (an accented Latin letter is its base letter, a ligature its letters), then the

@@ -41,6 +41,24 @@ void HiddenWindows::remove(std::size_t position) {
     ++revision_;
 }
 
+void HiddenWindows::setIcon(std::uint64_t id, std::vector<std::uint32_t> icon) {
+    for (HiddenWindow& entry : entries_) {
+        if (entry.id != id) continue;
+        entry.icon = std::move(icon);
+        ++revision_;
+        return;
+    }
+}
+
+void HiddenWindows::setPopups(std::uint64_t id, std::vector<Hwnd> popups) {
+    for (HiddenWindow& entry : entries_) {
+        if (entry.id != id) continue;
+        entry.popups = std::move(popups);
+        ++revision_;
+        return;
+    }
+}
+
 void HiddenWindows::clear() {
     entries_.clear();
     ++revision_;

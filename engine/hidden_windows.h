@@ -46,6 +46,9 @@ public:
     std::uint64_t add(HiddenWindow entry);
     // Out of range is ignored.
     void remove(std::size_t position);
+    // What is learnt of an entry after it was entered; an id not in the record is ignored.
+    void setIcon(std::uint64_t id, std::vector<std::uint32_t> icon);
+    void setPopups(std::uint64_t id, std::vector<Hwnd> popups);
     void clear();
 
     // Sorts by the column's text (case and accents count only after the letters); entries that

@@ -1,7 +1,9 @@
 #include "engine/hide_engine.h"
 
 #include <algorithm>
+#include <map>
 #include <unordered_set>
+#include <utility>
 
 #include "base/ids.h"
 #include "engine/mod_cadenas.h"
@@ -26,18 +28,19 @@ bool isShellWindow(const std::string& windowClass) {
            windowClass == "Shell_SecondaryTrayWnd";
 }
 
-// h's pop-ups and theirs in turn: a find dialog's own message box goes with it.
-std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hwnd>>& popups) {
+// h's visible pop-ups and theirs in turn: a find dialog's own message box goes with it. A
+// pop-up its program has hidden stays as it is, with whatever it owns.
+std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hwnd>>& owned) {
     std::vector<Hwnd> found;
     std::unordered_set<Hwnd> seen{h};
     std::vector<Hwnd> owners{h};
     while (!owners.empty()) {
         const Hwnd owner = owners.back();
         owners.pop_back();
-        const auto it = popups.find(owner);
-        if (it == popups.end()) continue;
+        const auto it = owned.find(owner);
+        if (it == owned.end()) continue;
         for (const Hwnd popup : it->second) {
-            if (!seen.insert(popup).second) continue;
+            if (!seen.insert(popup).second || !modVentanas::WindowIsVisible(popup)) continue;
             found.push_back(popup);
             owners.push_back(popup);
         }
@@ -52,18 +55,20 @@ HideEngine::HideEngine(TrayArea& trayArea) : trayArea_(trayArea) {}
 // ShowOwnedPopups would do this for us, but it walks the whole desktop for every owner and,
 // called from another process, never shows the pop-ups again: so the engine hides and shows
 // them itself, window by window, and keeps them with their owner's entry.
-HideEngine::PopupMap HideEngine::visiblePopups() {
-    PopupMap popups;
+// EnumDesktopWindows takes the list in one request where EnumWindows (Wine) asks the window
+// server again for every window; and each question about a window is a request, so the walk
+// asks only for the owner, and a command asks what it matches by before anything else.
+HideEngine::DesktopView HideEngine::walkDesktop() {
+    DesktopView view;
     auto& desktop = platform::desktop();
-    desktop.enumWindows([&](Hwnd w) {
-        if (desktop.isWindowVisible(w)) {
-            if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) {
-                popups[owner].push_back(w);
-            }
+    desktop.enumDesktopWindows([&](Hwnd w) {
+        view.windows.push_back(w);
+        if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) {
+            view.owned[owner].push_back(w);
         }
         return true;
     });
-    return popups;
+    return view;
 }
 
 void HideEngine::hideTrayAreaOnce() {
@@ -100,52 +105,157 @@ void HideEngine::TrayAreaLost() {
     hiddenTrayArea_.reset();
 }
 
-bool HideEngine::visibleNow(Hwnd h) {
-    return goingToHide_.count(h) == 0 && modVentanas::WindowIsVisible(h);
-}
-
-void HideEngine::hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups) {
-    if (!visibleNow(h)) return;
+void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
+                      const std::string& windowClass, int method, const PopupMap& owned) {
+    // A window this command hides already (a pop-up of an earlier entry) is that entry's.
+    if (goingToHide_.count(h) != 0) return;
     hideTrayAreaOnce();
     if (settings::SE & method) muteWhenHidden_ = true;
 
+    auto& desktop = platform::desktop();
     HiddenWindow entry;
     entry.hwnd = h;
-    entry.title = modVentanas::GetWindowTitle(h);
+    entry.title = std::move(title);
     entry.windowClass = windowClass;
     entry.method = method;
-    // The walk was made before this command hid anything: a pop-up that has gone since (with
-    // an entry of its own, in a hide of many windows) is not this window's to bring back.
-    for (const Hwnd popup : popupsOf(h, popups)) {
-        if (visibleNow(popup)) entry.popups.push_back(popup);
+    // A pop-up that goes with an entry of its own, in a hide of many windows, is not this
+    // window's to bring back.
+    for (const Hwnd popup : popupsOf(h, owned)) {
+        if (goingToHide_.count(popup) == 0) entry.popups.push_back(popup);
     }
-    entry.icon = platform::desktop().classSmallIcon(h, kIconSize);
+    std::uint32_t processId = 0;
+    const std::uint32_t threadId = desktop.getWindowThreadProcessId(h, processId);
     for (const Hwnd popup : entry.popups) {
-        toHide_.push_back(popup);
+        std::uint32_t popupProcess = 0;
+        toHide_.push_back({popup, desktop.getWindowThreadProcessId(popup, popupProcess)});
         goingToHide_.insert(popup);
     }
-    toHide_.push_back(h);
+    toHide_.push_back({h, threadId});
     goingToHide_.insert(h);
     // Entered before anything is hidden: whatever happens next, the record can bring it back.
-    windows.add(std::move(entry));
+    entered_.push_back({windows.add(std::move(entry)), h, className, processId});
     commands.general = true;
 }
 
 void HideEngine::finishHiding() {
-    if (toHide_.empty()) return;
-    // A process killed from here on leaves a journal that names these windows: the next start
-    // shows whichever of them did go.
-    keepJournal();
-    for (const Hwnd h : toHide_) modVentanas::ShowHideWindow(h, true);
+    bool exited = false;
+    if (!toHide_.empty()) {
+        // A process killed from here on leaves a journal that names these windows: the next
+        // start shows whichever of them did go.
+        keepJournal();
+        // Posted: no program waits for another, and one that does not answer holds nobody up.
+        for (const Going& going : toHide_) {
+            platform::desktop().showWindowAsync(going.hwnd, platform::sw::kHide);
+        }
+        exited = !confirmHidden();
+        // Once the programs are done: the files read for them would slow their hides down.
+        if (!exited) readIcons();
+    }
     toHide_.clear();
     goingToHide_.clear();
-    muteIfAsked();
+    entered_.clear();
+    // An exit while the hides were confirmed has given the sound back: it stays so.
+    if (muteWhenHidden_ && !exited) MuteSound();
+    muteWhenHidden_ = false;
 }
 
-// After the windows are gone: the hide never waits for the mixer.
-void HideEngine::muteIfAsked() {
-    if (muteWhenHidden_) MuteSound();
-    muteWhenHidden_ = false;
+// The class's small icon, once per class of each program: a program's windows mostly share a
+// class, and where the system gives no other program's class icon (Wine) the program's file is
+// read for it.
+void HideEngine::readIcons() {
+    std::map<std::pair<std::uint32_t, std::string>, std::vector<std::uint32_t>> icons;
+    for (const Entered& entry : entered_) {
+        auto key = std::make_pair(entry.processId, entry.className);
+        auto it = icons.find(key);
+        if (it == icons.end()) {
+            it = icons
+                     .emplace(std::move(key),
+                              platform::desktop().classSmallIcon(entry.hwnd, kIconSize))
+                     .first;
+        }
+        windows.setIcon(entry.id, it->second);
+    }
+}
+
+bool HideEngine::confirmHidden() {
+    auto& desktop = platform::desktop();
+    // A program carries its hides out in the order they were posted: only the first of its
+    // windows still visible needs a look.
+    struct Lane {
+        std::vector<Hwnd> windows;
+        std::size_t next = 0;
+        std::uint32_t quietMs = 0;  // since the program last hid one of them
+    };
+    std::vector<Lane> lanes;
+    std::unordered_map<std::uint32_t, std::size_t> laneOf;
+    for (const Going& going : toHide_) {
+        const auto [it, added] = laneOf.try_emplace(going.threadId, lanes.size());
+        if (added) lanes.emplace_back();
+        lanes[it->second].windows.push_back(going.hwnd);
+    }
+    const auto waiting = [](const Lane& lane) {
+        return lane.next < lane.windows.size() && lane.quietMs < kPatienceMs;
+    };
+    std::uint32_t pollMs = 1;
+    // What another program sends meanwhile may end the program (a log-off): its exit has shown
+    // every window, and there is nothing left to wait for.
+    const unsigned exits = exits_;
+    for (;;) {
+        bool open = false;
+        for (Lane& lane : lanes) {
+            if (!waiting(lane)) continue;
+            const std::size_t before = lane.next;
+            while (lane.next < lane.windows.size() &&
+                   !desktop.isWindowVisible(lane.windows[lane.next])) {
+                ++lane.next;
+            }
+            if (lane.next != before) lane.quietMs = 0;
+            open = open || lane.next < lane.windows.size();
+        }
+        if (!open) break;
+        // Soon at first, when a window of this program's own or of a quick one is gone at once;
+        // then seldom enough to leave the window server to the programs at work.
+        const std::uint32_t waited = std::max(platform::queue().waitSentMessages(pollMs), 1u);
+        if (exits_ != exits) return false;
+        pollMs = std::min(pollMs * 2, kPollMs);
+        for (Lane& lane : lanes) {
+            if (lane.next < lane.windows.size()) lane.quietMs += waited;
+        }
+    }
+
+    std::unordered_set<Hwnd> stayed;
+    for (const Lane& lane : lanes) {
+        for (std::size_t i = lane.next; i < lane.windows.size(); ++i) {
+            if (desktop.isWindowVisible(lane.windows[i])) stayed.insert(lane.windows[i]);
+        }
+    }
+    if (stayed.empty()) return true;
+    // Its hide still waits in the queue of a program that does not answer: a show after it
+    // keeps the window from going, once the program answers, with no entry to bring it back.
+    const auto undo = [&](Hwnd h) { desktop.showWindowAsync(h, platform::sw::kShowNa); };
+    std::unordered_set<std::uint64_t> made;
+    for (const Entered& entry : entered_) made.insert(entry.id);
+    for (std::size_t p = windows.size(); p-- > 0;) {
+        const HiddenWindow& entry = windows[p];
+        if (made.count(entry.id) == 0) continue;
+        if (stayed.count(entry.hwnd) != 0) {
+            undo(entry.hwnd);
+            for (const Hwnd popup : entry.popups) undo(popup);
+            windows.remove(p);
+            continue;
+        }
+        std::vector<Hwnd> popups;
+        for (const Hwnd popup : entry.popups) {
+            if (stayed.count(popup) != 0) {
+                undo(popup);
+            } else {
+                popups.push_back(popup);
+            }
+        }
+        if (popups.size() != entry.popups.size()) windows.setPopups(entry.id, std::move(popups));
+    }
+    keepJournal();
+    return true;
 }
 
 void HideEngine::keepJournal() {
@@ -197,19 +307,25 @@ void HideEngine::show(const HiddenWindow& entry) {
 }
 
 Outcome HideEngine::HideWindow(Hwnd h, const std::string& windowClass, int method) {
-    if (modVentanas::WindowIsVisible(h)) hide(h, windowClass, method, visiblePopups());
+    if (modVentanas::WindowIsVisible(h)) {
+        hide(h, modVentanas::GetWindowTitle(h), windowClass, windowClass, method,
+             walkDesktop().owned);
+    }
     finishHiding();
     return {};
 }
 
 Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
     const std::string prefix = modVentanas::GetWindowClass(h);
-    const auto list = modVentanas::ListWindowsOfClass(h, prefix);
-    if (list.size() > 1) {
-        const PopupMap popups = visiblePopups();
-        // The list ends with an empty record.
-        for (std::size_t i = 0; i + 1 < list.size(); ++i) {
-            hide(list[i].hwnd, prefix, method::kByClass, popups);
+    // h is top-level: its level is the walk's. An empty prefix names no window.
+    if (!prefix.empty()) {
+        const DesktopView view = walkDesktop();
+        for (const Hwnd w : view.windows) {
+            const std::string windowClass = modVentanas::GetWindowClass(w);
+            if (!modCadenas::MatchText(prefix, windowClass, 0, 0)) continue;
+            if (goingToHide_.count(w) != 0 || !modVentanas::WindowIsVisible(w)) continue;
+            hide(w, modVentanas::GetWindowTitle(w), windowClass, prefix, method::kByClass,
+                 view.owned);
         }
         finishHiding();
     }
@@ -219,21 +335,19 @@ Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
 
 Outcome HideEngine::OcultarXTitulo() {
     if (settings::BxTT.empty()) return {.notice = msg::kNoTitleText};
-    modVentanas::EnumTopWindows(1);
-    const PopupMap popups = visiblePopups();
+    const DesktopView view = walkDesktop();
     bool nothingFound = true;
-    for (std::size_t i = 1; i < modVentanas::TopWindows.size(); ++i) {
-        const Hwnd h = modVentanas::TopWindows[i];
+    for (const Hwnd h : view.windows) {
         const std::string title = modVentanas::GetWindowTitle(h);
-        if (title.empty() || !visibleNow(h)) continue;
+        if (title.empty() || goingToHide_.count(h) != 0) continue;
         if (!modCadenas::MatchText(settings::BxTT, title, settings::BxTP, settings::BxTS)) continue;
+        if (!modVentanas::WindowIsVisible(h)) continue;
         const std::string windowClass = modVentanas::GetWindowClass(h);
         if (isShellWindow(windowClass)) continue;
-        hide(h, windowClass, method::kByTitle, popups);
+        hide(h, title, windowClass, windowClass, method::kByTitle, view.owned);
         nothingFound = false;
     }
     finishHiding();
-    modVentanas::TopWindows.assign(1, 0);
     commands.general = commands.byTitle = true;
     return {.notice = nothingFound && settings::BxTA ? msg::kNothingFound : 0};
 }
@@ -345,6 +459,7 @@ void HideEngine::UpdateShowMenus() {
 }
 
 void HideEngine::Exit() {
+    ++exits_;
     if (SoundMuted) {
         settings::SR = 0;  // the volume always comes back at exit
         RestoreSound(0);
@@ -361,17 +476,13 @@ void HideEngine::Exit() {
 }
 
 void HideEngine::ShowEverythingHidden() noexcept {
-    try {
-        for (const HiddenWindow& entry : windows.entries()) show(entry);
-        modProcsKVR::ShowProcessWindows();
-        // A system-wide volume would stay at 0 after the process is gone.
-        if (SoundMuted) {
-            giveVolumeBack();
-        } else {
-            settleOwedVolume();
-        }
-    } catch (...) {
-        // Nothing more can be done on the way down.
+    for (const HiddenWindow& entry : windows.entries()) show(entry);
+    modProcsKVR::ShowProcessWindows();
+    // A system-wide volume would stay at 0 after the process is gone.
+    if (SoundMuted) {
+        giveVolumeBack();
+    } else {
+        settleOwedVolume();
     }
 }
 

@@ -87,7 +87,7 @@ public:
     // area restored, the programs' windows shown.
     void Exit();
     // On the way down after a crash: shows every window still hidden and gives back a volume the
-    // program took, and touches nothing else.
+    // program took, and touches nothing else. A fault on the way ends the program there.
     void ShowEverythingHidden() noexcept;
 
     // At start, before any hotkey can hide anything: brings back what an earlier run hid and could
@@ -115,15 +115,46 @@ public:
 
 private:
     using PopupMap = std::unordered_map<Hwnd, std::vector<Hwnd>>;
+    // The desktop as one walk found it, before the command hid anything: the top-level windows,
+    // top first, and the windows each owner owns, visible or not.
+    struct DesktopView {
+        std::vector<Hwnd> windows;
+        PopupMap owned;
+    };
+    // A window this command hides, with the thread that carries its hide out.
+    struct Going {
+        Hwnd hwnd = 0;
+        std::uint32_t threadId = 0;
+    };
+    // An entry this command made, with what its icon is looked up by.
+    struct Entered {
+        std::uint64_t id = 0;
+        Hwnd hwnd = 0;
+        std::string className;
+        std::uint32_t processId = 0;
+    };
 
-    // Visible owned windows by owner, for one walk over the desktop per operation.
-    static PopupMap visiblePopups();
-    // Enters h in the record and puts it with its pop-ups among the windows to hide.
-    void hide(Hwnd h, const std::string& windowClass, int method, const PopupMap& popups);
-    // Visible, and not among the windows this command is about to hide.
-    bool visibleNow(Hwnd h);
-    // The journal first, once for the whole command, then the windows go.
+    // How long a program may carry out none of the hides posted to it before its windows
+    // count as staying: as long as Windows waits before it calls a program not responding, since
+    // a program busy for a moment, on a loaded machine, must still see its windows go. And the
+    // longest wait between two looks.
+    static constexpr std::uint32_t kPatienceMs = 5000;
+    static constexpr std::uint32_t kPollMs = 50;
+
+    static DesktopView walkDesktop();
+    // Enters h in the record and puts it with its pop-ups among the windows to hide. className
+    // is h's own class; windowClass is what the record shows.
+    void hide(Hwnd h, std::string title, const std::string& className,
+              const std::string& windowClass, int method, const PopupMap& owned);
+    // The journal first, once for the whole command, then every hide posted at once, so that
+    // each program carries its part out while the others do theirs; then the record made to
+    // hold what did go, and its icons.
     void finishHiding();
+    void readIcons();
+    // Waits for the posted hides; a window still visible once its program has carried out none
+    // of them for a while leaves the record, and its hide is undone. False when the program's
+    // exit ran meanwhile.
+    bool confirmHidden();
     void keepJournal();
     void hideTrayAreaOnce();
     void hideTrayArea();
@@ -137,11 +168,11 @@ private:
     Outcome showByMethod(int method);
     void giveVolumeBack();
     void settleOwedVolume();
-    void muteIfAsked();
 
     TrayArea& trayArea_;
-    std::vector<Hwnd> toHide_;  // in the order they go: pop-ups before their owner
+    std::vector<Going> toHide_;  // in the order they go: pop-ups before their owner
     std::unordered_set<Hwnd> goingToHide_;
+    std::vector<Entered> entered_;
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;
@@ -154,6 +185,7 @@ private:
     bool muteWhenHidden_ = false;
     // What the hide of the notification area measured, for the journal.
     std::optional<TrayGeometry> hiddenTrayArea_;
+    unsigned exits_ = 0;  // Exit calls
 };
 
 }  // namespace kvr::engine

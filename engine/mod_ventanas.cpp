@@ -71,9 +71,8 @@ void ShowHideWindow(Hwnd h, bool hide) {
 }
 
 std::string GetWindowTitle(Hwnd h) {
-    platform::Desktop& desktop = platform::desktop();
-    if (desktop.getWindowTextLength(h) <= 0) return {};
-    return desktop.getWindowText(h);
+    // Without asking the length first: that is a message to the window's program.
+    return platform::desktop().getWindowText(h);
 }
 
 Hwnd WindowUnderCursor() {

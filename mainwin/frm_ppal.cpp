@@ -436,6 +436,8 @@ void frmPpal::notice(int message) {
 
 void frmPpal::Form_Load() {
     modTraducir::TranslateForm(*this, modTraducir::LanguageFilePrefix);
+    // The window or its icon as soon as it has its caption: nothing the user sees waits for the
+    // rest of the start.
     modGeneral::CenterForm(*this);
     if (settings::OI == 0) {
         setWindowState(ui::WindowState::Normal);

@@ -60,7 +60,8 @@ public:
     // top-level windows (owned pop-ups included) or the children of its parent.
     virtual Hwnd getWindow(Hwnd h, std::uint32_t cmd) = 0;
     virtual std::string getClassName(Hwnd h) = 0;
-    // Length in UTF-16 units, as GetWindowTextLengthW counts.
+    // Length in UTF-16 units, as GetWindowTextLengthW counts: a message to the window, which
+    // waits for its program. getWindowText reads another program's title without one.
     virtual int getWindowTextLength(Hwnd h) = 0;
     virtual std::string getWindowText(Hwnd h) = 0;
     // True when the window and every parent up to the desktop are shown (owners do not count).

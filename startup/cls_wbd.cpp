@@ -1,7 +1,8 @@
 #include "startup/cls_wbd.h"
 
 #include <charconv>
-#include <cstdio>
+
+#include "base/text.h"
 
 namespace kvr {
 
@@ -55,9 +56,7 @@ std::int32_t asNumber(const std::vector<std::uint8_t>& data) {
 }
 
 std::string hexByte(std::uint8_t byte) {
-    char digits[3];
-    std::snprintf(digits, sizeof digits, "%X", byte);
-    return digits;
+    return text::padded(byte, 0, 16);
 }
 
 std::vector<std::uint8_t> dwordBytes(std::int32_t number) {
@@ -275,9 +274,8 @@ std::optional<clsWBD::Data> clsWBD::ReadValue(const std::string& sKey, const std
         case reg::kDword: {
             const std::int32_t number = asNumber(data);
             if (!bFormat) return number;
-            char digits[9];
-            std::snprintf(digits, sizeof digits, "%08X", static_cast<std::uint32_t>(number));
-            return "0x" + std::string(digits) + " (" + std::to_string(number) + ")";
+            return "0x" + text::padded(static_cast<std::uint32_t>(number), 8, 16) + " (" +
+                   std::to_string(number) + ")";
         }
         case reg::kSz: {
             // The terminator is not part of the text; a text stored without one keeps every

@@ -1,7 +1,6 @@
 #include "startup/string_store.h"
 
-#include <cstdio>
-
+#include "base/text.h"
 #include "platform/services.h"
 
 namespace kvr::stringstore {
@@ -28,9 +27,7 @@ std::string scramble(std::string_view plain) {
 namespace {
 
 std::string marker(int n) {
-    char text[8];
-    std::snprintf(text, sizeof text, "|%02d|=", n);
-    return text;
+    return "|" + text::padded(n, 2) + "|=";
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "translation/mod_traducir.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "base/text.h"
 #include "platform/services.h"
@@ -88,13 +87,11 @@ std::string productName() {
 }  // namespace
 
 std::vector<std::string> GetMessage(int number) {
-    char key[16];
-    std::snprintf(key, sizeof key, "%03d", number);
+    const std::string key = text::padded(number, 3);
     // Read anew on every call: no text outlives the call.
     auto value =
         LanguageText(LanguageFilePrefix, text::characters(CurrentLanguage, 0, 3), "Eng").value(key);
-    std::vector<std::string> parts =
-        value ? langfile::split(*value) : std::vector{std::string(key)};
+    std::vector<std::string> parts = value ? langfile::split(*value) : std::vector{key};
     if (parts.size() < 2) parts.push_back(productName());
     return parts;
 }

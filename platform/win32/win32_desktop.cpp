@@ -102,11 +102,17 @@ int Win32Desktop::getWindowTextLength(Hwnd h) {
 }
 
 std::string Win32Desktop::getWindowText(Hwnd h) {
+    // GetWindowTextLengthW sends the window a message, a wait for its program, where
+    // GetWindowTextW reads another program's title from the window manager: the length is asked
+    // only for a title that fills the first buffer.
+    wchar_t first[512];
+    int n = GetWindowTextW(toHwnd(h), first, 512);
+    if (n <= 0) return {};
+    if (n < 511) return cut(first, static_cast<std::size_t>(n));
     const int length = GetWindowTextLengthW(toHwnd(h));
-    if (length <= 0) return {};
     // The length may overstate the text; the copy's count is what is there.
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int n = GetWindowTextW(toHwnd(h), text.data(), length + 1);
+    std::wstring text(static_cast<std::size_t>(std::max(length, n)) + 1, L'\0');
+    n = GetWindowTextW(toHwnd(h), text.data(), static_cast<int>(text.size()));
     if (n <= 0) return {};
     return cut(text.data(), static_cast<std::size_t>(n));
 }

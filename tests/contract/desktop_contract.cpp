@@ -165,6 +165,14 @@ TEST_F(DesktopContract, ClassesAndTitlesInAnyScript) {
     EXPECT_EQ(modVentanas::GetWindowTitle(mixed), kNonAscii);
     EXPECT_EQ(modVentanas::GetWindowTitle(untitled), "");
     EXPECT_EQ(modVentanas::GetWindowClass(greekClass), "KVRΚλάσηКласс");
+
+    // Longer than a title mostly is, at any length: whole.
+    for (const std::size_t length : {255u, 256u, 511u, 512u, 513u, 2000u}) {
+        const std::string title = std::string(length - 1, 'x') + "\xC3\xB1";
+        const Hwnd h = make("KVRContractNotepad", title);
+        EXPECT_EQ(desktop().getWindowText(h), title) << length;
+        EXPECT_EQ(modVentanas::GetWindowTitle(h), title) << length;
+    }
 }
 
 TEST_F(DesktopContract, OneProcessHasOneClassPerNameWhateverItsCase) {

@@ -260,6 +260,87 @@ TEST_F(Journal, PopUpsAreJournalledWithTheWindowTheyWentWith) {
     EXPECT_EQ(entries[1].windowClass, "#32770");
 }
 
+// Every hide goes out at once and is then confirmed. A window whose program does not answer is
+// not recorded as hidden, in the list or on file, and once its program answers it is still
+// there: its hide is undone, not left to land with no entry to bring it back.
+TEST_F(Journal, AWindowWhoseProgramDoesNotAnswerIsNotRecordedAsHidden) {
+    settings::BxTT = "Budget";
+    constexpr std::uint32_t kStuckThread = 30 + 4;  // calc.exe's main thread
+    for (const Slot slot : {Slot::HideUnderMouse, Slot::HideClassUnderMouse, Slot::HideByTitle}) {
+        const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
+        const Hwnd stuck = under("Sheet", "Budget 2", 30);
+        fake.desktop.stopAnswering(kStuckThread);
+        press(slot);
+        const bool quickHidden = slot != Slot::HideUnderMouse;
+        EXPECT_EQ(visible(quick), !quickHidden);
+        EXPECT_TRUE(visible(stuck));
+        const std::vector<Hwnd> recorded =
+            quickHidden ? std::vector<Hwnd>{quick} : std::vector<Hwnd>{};
+        std::vector<Hwnd> inRecord;
+        for (const auto& entry : engine->windows.entries()) inRecord.push_back(entry.hwnd);
+        EXPECT_EQ(inRecord, recorded);
+        EXPECT_EQ(handlesOnFile(), recorded);
+        fake.desktop.answerAgain(kStuckThread);
+        EXPECT_TRUE(visible(stuck)) << "the hide that was on its way is undone";
+        press(Slot::ShowAll);
+        EXPECT_TRUE(visible(quick));
+        fake.desktop.destroy(quick);
+        fake.desktop.destroy(stuck);
+    }
+}
+
+// The owner went and its pop-up, on a thread that does not answer, did not: the entry keeps
+// only what went.
+TEST_F(Journal, APopUpThatStaysIsNotRecordedWithItsOwner) {
+    const Hwnd owner = under("Editor", "draft", 20);
+    const Hwnd palette =
+        window("Palette", "Tools", {.owner = owner, .processId = 20, .threadId = 99});
+    fake.desktop.stopAnswering(99);
+    press(Slot::HideUnderMouse);
+    EXPECT_FALSE(visible(owner));
+    ASSERT_EQ(engine->windows.size(), 1u);
+    EXPECT_TRUE(engine->windows[0].popups.empty());
+    EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{owner});
+    fake.desktop.answerAgain(99);
+    EXPECT_TRUE(visible(palette));
+}
+
+// A log-off sent while the engine waits for a program that does not answer ends the program
+// there: the exit shows what was hidden, and the wait ends with it.
+TEST_F(Journal, AnExitWhileAHideWaitsEndsTheWait) {
+    const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
+    const Hwnd stuck = window("Sheet", "Budget 2", {.processId = 30});
+    settings::BxTT = "Budget";
+    settings::SE = method::kByTitle;
+    fake.mixer.volume = 40000;
+    fake.desktop.stopAnswering(34);
+    fake.queue.onWait = [&](std::uint32_t) {
+        if (fake.queue.waitedMs >= 100 && !engine->windows.empty()) engine->Exit();
+    };
+    press(Slot::HideByTitle);
+    EXPECT_LT(fake.queue.waitedMs, 1000u) << "no waiting once the exit has run";
+    EXPECT_EQ(fake.mixer.volume, 40000u) << "the hide the exit cut short silenced nothing after it";
+    EXPECT_TRUE(engine->windows.empty());
+    EXPECT_TRUE(visible(quick));
+    EXPECT_TRUE(onFile().empty());
+    fake.desktop.answerAgain(34);
+    EXPECT_TRUE(visible(stuck));
+}
+
+// A program busy for a moment carries the hide out while the engine waits: the window is
+// recorded as any other.
+TEST_F(Journal, AWindowWhoseProgramAnswersLateIsRecorded) {
+    const Hwnd slow = under("Sheet", "Budget", 30);
+    fake.desktop.stopAnswering(34);
+    fake.queue.onWait = [&](std::uint32_t) {
+        if (fake.queue.waitedMs >= 200) fake.desktop.answerAgain(34);
+    };
+    press(Slot::HideUnderMouse);
+    EXPECT_FALSE(visible(slow));
+    ASSERT_EQ(engine->windows.size(), 1u);
+    EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{slow});
+}
+
 TEST_F(Journal, HidingByProgramWritesOnlyWhenATickHidSomethingNew) {
     modProcsKVR::ProcessHideList = {{}, {"notepad.exe", "", "", ""}};
     const Hwnd notes = window("Notepad", "notes", {.processId = 20});

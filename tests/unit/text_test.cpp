@@ -188,6 +188,22 @@ TEST(TextIsNumeric, NumbersAsTheyAreWrittenAndNothingElse) {
     EXPECT_FALSE(text::isNumeric(std::string_view("12\0", 3)));
 }
 
+// The program's numbers once went through snprintf: the same texts, with no printf in the build.
+TEST(TextPadded, WritesWhatPrintfWrites) {
+    for (const long long n :
+         {0LL, 5LL, 10LL, 42LL, 123LL, 255LL, 65535LL, 2147483647LL, -5LL, -123LL, -2147483648LL}) {
+        for (const int width : {0, 1, 2, 3, 8}) {
+            char decimal[32];
+            std::snprintf(decimal, sizeof decimal, "%0*lld", width, n);
+            EXPECT_EQ(text::padded(n, width), decimal) << n << " " << width;
+            if (n < 0) continue;
+            char hexadecimal[32];
+            std::snprintf(hexadecimal, sizeof hexadecimal, "%0*llX", width, n);
+            EXPECT_EQ(text::padded(n, width, 16), hexadecimal) << n << " " << width;
+        }
+    }
+}
+
 int sign(int n) {
     return (n > 0) - (n < 0);
 }
