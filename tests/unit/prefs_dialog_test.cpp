@@ -84,17 +84,10 @@ TEST_F(PrefsDialog, OpensTranslatedOnTheFirstTabWithEverySettingOfAFirstStart) {
 }
 
 TEST_F(PrefsDialog, TheSixthTabShowsTheStoredTriggers) {
-    for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{{"MB", "3"},
-                                                                                      {"MK", "1"},
-                                                                                      {"MM", "18"},
-                                                                                      {"MA", "11"},
-                                                                                      {"CC", "10"},
-                                                                                      {"CA", "7"},
-                                                                                      {"CF", "0"},
-                                                                                      {"IM", "240"},
-                                                                                      {"IA", "6"}})
-        fake.registry.putText(platform::reg::kCurrentUser, test::kOptionsKey, name, value);
-    start();
+    const std::map<std::string, std::string> values = {{"MB", "3"},  {"MK", "1"},   {"MM", "18"},
+                                                       {"MA", "11"}, {"CC", "10"},  {"CA", "7"},
+                                                       {"CF", "0"},  {"IM", "240"}, {"IA", "6"}};
+    storeAndStart(values);
     frmPref& d = open();
     EXPECT_EQ(d.cmbBoton.text(), "Forward button");
     EXPECT_EQ(d.cmbClics.text(), "One click");

@@ -2,6 +2,7 @@
 // hotkeys registered on a main window that stands for the real one.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -35,10 +36,14 @@ protected:
                        [&](const std::string& name) { return registry.strDame(options, name); });
         modMensajes::RegisterHotkeys(main.hWnd());
     }
-    // Stores a value as another program would, then starts again from it.
-    void storeAndStart(const std::string& name, const std::string& value) {
-        fake.registry.putText(platform::reg::kCurrentUser, kOptionsKey, name, value);
+    // Stores values as another program would, then starts again from them.
+    void storeAndStart(const std::map<std::string, std::string>& values) {
+        for (const auto& [name, value] : values)
+            fake.registry.putText(platform::reg::kCurrentUser, kOptionsKey, name, value);
         start();
+    }
+    void storeAndStart(const std::string& name, const std::string& value) {
+        storeAndStart({{name, value}});
     }
 
     frmPref& open() {

@@ -13,53 +13,16 @@ namespace {
 
 using Writes = std::vector<std::pair<std::string, std::string>>;
 
-// A new options key, value by value.
+// A new options key, value by value; the triggers without the keyboard (MB to IA) all off.
 const Writes kCreated = {
-    {"BxTA", "-1"},
-    {"BxTP", "1"},
-    {"BxTS", "1"},
-    {"BxTT", ""},
-    {"OI", "1"},
-    {"OR", "1"},
-    {"OS", "0"},
-    {"OT", "0"},
-    {"OO", "1"},
-    {"S0", "16"},
-    {"S1", "16"},
-    {"S2", "16"},
-    {"S3", "17"},
-    {"S4", "17"},
-    {"S5", "17"},
-    {"S6", "17"},
-    {"S7", "18"},
-    {"S8", "18"},
-    {"S9", "18"},
-    {"S10", "16"},
-    {"S11", "17"},
-    {"SE", "15"},
-    {"SR", "0"},
-    {"T0", "120"},
-    {"T1", "121"},
-    {"T2", "122"},
-    {"T3", "120"},
-    {"T4", "121"},
-    {"T5", "122"},
-    {"T6", "123"},
-    {"T7", "87"},
-    {"T8", "113"},
-    {"T9", "114"},
-    {"T10", "115"},
-    {"T11", "115"},
-    // The triggers without the keyboard, all off.
-    {"MB", "0"},
-    {"MK", "2"},
-    {"MM", "0"},
-    {"MA", "0"},
-    {"CC", "0"},
-    {"CA", "2"},
-    {"CF", "1"},
-    {"IM", "0"},
-    {"IA", "2"},
+    {"BxTA", "-1"}, {"BxTP", "1"}, {"BxTS", "1"}, {"BxTT", ""},   {"OI", "1"},    {"OR", "1"},
+    {"OS", "0"},    {"OT", "0"},   {"OO", "1"},   {"S0", "16"},   {"S1", "16"},   {"S2", "16"},
+    {"S3", "17"},   {"S4", "17"},  {"S5", "17"},  {"S6", "17"},   {"S7", "18"},   {"S8", "18"},
+    {"S9", "18"},   {"S10", "16"}, {"S11", "17"}, {"SE", "15"},   {"SR", "0"},    {"T0", "120"},
+    {"T1", "121"},  {"T2", "122"}, {"T3", "120"}, {"T4", "121"},  {"T5", "122"},  {"T6", "123"},
+    {"T7", "87"},   {"T8", "113"}, {"T9", "114"}, {"T10", "115"}, {"T11", "115"}, {"MB", "0"},
+    {"MK", "2"},    {"MM", "0"},   {"MA", "0"},   {"CC", "0"},    {"CA", "2"},    {"CF", "1"},
+    {"IM", "0"},    {"IA", "2"},
 };
 
 class SettingsTable : public ::testing::Test {
@@ -113,22 +76,10 @@ TEST_F(SettingsTable, ANewKeyGetsEveryCreatedDefaultInItsOrder) {
 TEST_F(SettingsTable, ValidValuesAreNeverRewritten) {
     EXPECT_TRUE(repair().empty());
     // Range edges, blanks and a plus, a modifier that is no modifier, a true other than -1.
-    for (const auto& [name, text] : Writes{{"BxTA", "5"},
-                                           {"BxTP", "3"},
-                                           {"BxTS", " 0"},
-                                           {"OR", "+1"},
-                                           {"SE", "0"},
-                                           {"SR", "15"},
-                                           {"S0", "19"},
-                                           {"T0", "255"},
-                                           {"T1", "0"},
-                                           {"MM", "16"},
-                                           {"MM", "18"},
-                                           {"MK", "1"},
-                                           {"MA", "11"},
-                                           {"IM", "240"}}) {
-        stored[name] = text;
-    }
+    const Writes valid = {{"BxTA", "5"}, {"BxTP", "3"}, {"BxTS", " 0"}, {"OR", "+1"}, {"SE", "0"},
+                          {"SR", "15"},  {"S0", "19"},  {"T0", "255"},  {"T1", "0"},  {"MM", "16"},
+                          {"MM", "18"},  {"MK", "1"},   {"MA", "11"},   {"IM", "240"}};
+    for (const auto& [name, text] : valid) stored[name] = text;
     stored.erase("BxTT");  // a missing title text is no title text
     EXPECT_TRUE(repair().empty());
 }
