@@ -173,6 +173,28 @@ TEST_F(MainWindowCommands, EntriesShowTheClassIconOnlyWhenTheClassHasOne) {
     EXPECT_EQ(images.size(), 4u);
 }
 
+// A hide that waits for its program shows the row at once, and its icon once the main window's
+// timer has seen the window go.
+TEST_F(MainWindowCommands, ARowWhoseHideWaitsGetsItsIconOnceTheWindowIsGone) {
+    const std::vector<std::uint32_t> red(16 * 16, 0xFFFF0000);
+    fake.desktop.setClassSmallIcon(fake.desktop.create("Painted", "template"), red);
+    constexpr std::uint32_t kThread = platform::FakeDesktop::kDefaultProcessId + 4;
+    fake.desktop.stopAnswering(kThread);
+    hide("Painted", "slow");
+    const auto& items = main.lsvVentanas.items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].smallIcon, 0);
+    ASSERT_TRUE(main.tmrConfirmar.enabled());
+    main.tmrConfirmar.tick();
+    EXPECT_EQ(items[0].smallIcon, 0) << "read while its program was still at work";
+    fake.desktop.answerAgain(kThread);
+    main.tmrConfirmar.tick();
+    EXPECT_FALSE(main.tmrConfirmar.enabled());
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].smallIcon, 1);
+    EXPECT_EQ(main.imlApp.images(), std::vector<std::vector<std::uint32_t>>{red});
+}
+
 TEST_F(MainWindowCommands, FakeClassIconsBelongToTheClassOfTheProcessAndScale) {
     const Hwnd a = fake.desktop.create("Shared", "a", {.processId = 1});
     const Hwnd b = fake.desktop.create("shared", "b", {.processId = 1});
