@@ -363,7 +363,11 @@ void frmPpal::apply(const engine::Outcome& outcome) {
 }
 
 void frmPpal::mirror() {
-    if (engine_.windows.revision() != listRevision_) mirrorList(selection());
+    // While the programs carry out the hides just posted, the list of a window put away waits:
+    // filling it would take the processor from them. It is filled once they are done, or as the
+    // window comes up.
+    const bool listSeen = !engine_.HidesPending() || visible();
+    if (listSeen && engine_.windows.revision() != listRevision_) mirrorList(selection());
     const engine::ShowCommands& offered = engine_.commands;
     for (ui::MenuItem* item : {&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion,
                                &mnuMostrarTodas, &mnuSTMostrarTodas}) {
@@ -520,6 +524,7 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         // Whatever OT says now: an icon switched off while it showed would stay for good.
         if (modSysTray::IconShown()) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
         bringToTop();
+        mirror();
     }
 }
 

@@ -158,9 +158,9 @@ TEST_F(Hiding, AHungProgramsWindowHoldsUpNoLaterPress) {
 }
 
 // A hide that waits for a program that does not answer holds no later press up: kvr.exe is
-// back in its loop with both windows listed while the hung program's hide is on its way, and
-// Ctrl+F12 brings the other window back while that program still does not answer. Once it
-// answers, it carries out the hide and then the show: its window ends where it was.
+// back in its loop while the hung program's hide is on its way, and Ctrl+F12 brings the other
+// window back while that program still does not answer. Once it answers, it carries out the
+// hide and then the show: its window ends where it was, and nothing is listed.
 TEST_F(Hiding, AHideWaitingForAHungProgramHoldsUpNoLaterPress) {
     HWND other = windowAt("KvrE2eAnswering", "Quarterly answering", 5);
     ASSERT_TRUE(other);
@@ -193,8 +193,6 @@ TEST_F(Hiding, AHideWaitingForAHungProgramHoldsUpNoLaterPress) {
 
     press(16, 122);  // Shift+F11
     ASSERT_TRUE(becomes(other, false, "Shift+F11"));
-    EXPECT_TRUE(pumpUntil([&] { return listed() == 2; }, 5000))
-        << "kvr.exe did not list both windows while the hung one's hide was on its way";
     EXPECT_FALSE(probe::answers(busy, 100)) << "the hung program answered meanwhile";
     press(17, 123);  // Ctrl+F12: show all
     EXPECT_TRUE(becomes(other, true, "Ctrl+F12 while a hide waits for a hung program"));
