@@ -107,7 +107,8 @@ void HideEngine::TrayAreaLost() {
 
 void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
                       const std::string& windowClass, int method, const PopupMap& owned) {
-    // A window this command hides already (a pop-up of an earlier entry) is that entry's.
+    // A window this command hides already (a pop-up of an earlier entry) is that entry's; one
+    // whose hide an earlier command posted is on its way.
     if (goingToHide_.count(h) != 0) return;
     hideTrayAreaOnce();
     if (settings::SE & method) muteWhenHidden_ = true;
@@ -138,101 +139,68 @@ void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
 }
 
 void HideEngine::finishHiding() {
-    bool exited = false;
     if (!toHide_.empty()) {
         // A process killed from here on leaves a journal that names these windows: the next
         // start shows whichever of them did go.
         keepJournal();
         // Posted: no program waits for another, and one that does not answer holds nobody up.
+        auto& desktop = platform::desktop();
+        const std::uint32_t now = platform::input().tickCount();
         for (const Going& going : toHide_) {
-            platform::desktop().showWindowAsync(going.hwnd, platform::sw::kHide);
-        }
-        exited = !confirmHidden();
-        // Once the programs are done: the files read for them would slow their hides down.
-        if (!exited) readIcons();
-    }
-    toHide_.clear();
-    goingToHide_.clear();
-    entered_.clear();
-    // An exit while the hides were confirmed has given the sound back: it stays so.
-    if (muteWhenHidden_ && !exited) MuteSound();
-    muteWhenHidden_ = false;
-}
-
-// The class's small icon, once per class of each program: a program's windows mostly share a
-// class, and where the system gives no other program's class icon (Wine) the program's file is
-// read for it.
-void HideEngine::readIcons() {
-    std::map<std::pair<std::uint32_t, std::string>, std::vector<std::uint32_t>> icons;
-    for (const Entered& entry : entered_) {
-        auto key = std::make_pair(entry.processId, entry.className);
-        auto it = icons.find(key);
-        if (it == icons.end()) {
-            it = icons
-                     .emplace(std::move(key),
-                              platform::desktop().classSmallIcon(entry.hwnd, kIconSize))
-                     .first;
-        }
-        windows.setIcon(entry.id, it->second);
-    }
-}
-
-bool HideEngine::confirmHidden() {
-    auto& desktop = platform::desktop();
-    // A program carries its hides out in the order they were posted: only the first of its
-    // windows still visible needs a look.
-    struct Lane {
-        std::vector<Hwnd> windows;
-        std::size_t next = 0;
-        std::uint32_t quietMs = 0;  // since the program last hid one of them
-    };
-    std::vector<Lane> lanes;
-    std::unordered_map<std::uint32_t, std::size_t> laneOf;
-    for (const Going& going : toHide_) {
-        const auto [it, added] = laneOf.try_emplace(going.threadId, lanes.size());
-        if (added) lanes.emplace_back();
-        lanes[it->second].windows.push_back(going.hwnd);
-    }
-    const auto waiting = [](const Lane& lane) {
-        return lane.next < lane.windows.size() && lane.quietMs < kPatienceMs;
-    };
-    std::uint32_t pollMs = 1;
-    // What another program sends meanwhile may end the program (a log-off): its exit has shown
-    // every window, and there is nothing left to wait for.
-    const unsigned exits = exits_;
-    for (;;) {
-        bool open = false;
-        for (Lane& lane : lanes) {
-            if (!waiting(lane)) continue;
-            const std::size_t before = lane.next;
-            while (lane.next < lane.windows.size() &&
-                   !desktop.isWindowVisible(lane.windows[lane.next])) {
-                ++lane.next;
+            desktop.showWindowAsync(going.hwnd, platform::sw::kHide);
+            auto lane = std::find_if(lanes_.begin(), lanes_.end(),
+                                     [&](const Lane& l) { return l.threadId == going.threadId; });
+            if (lane == lanes_.end()) {
+                lane = lanes_.insert(lanes_.end(), Lane{going.threadId, {}, 0, now});
             }
-            if (lane.next != before) lane.quietMs = 0;
-            open = open || lane.next < lane.windows.size();
+            lane->windows.push_back(going.hwnd);
         }
-        if (!open) break;
-        // Soon at first, when a window of this program's own or of a quick one is gone at once;
-        // then seldom enough to leave the window server to the programs at work.
-        const std::uint32_t waited = std::max(platform::queue().waitSentMessages(pollMs), 1u);
-        if (exits_ != exits) return false;
-        pollMs = std::min(pollMs * 2, kPollMs);
-        for (Lane& lane : lanes) {
-            if (lane.next < lane.windows.size()) lane.quietMs += waited;
-        }
+        toHide_.clear();
+        pollMs_ = kFirstPollMs / 2;
     }
+    // Our own windows, and those of a program that was quick, are gone already.
+    ConfirmHides();
+}
 
+void HideEngine::ConfirmHides() {
+    auto& desktop = platform::desktop();
+    const std::uint32_t now = platform::input().tickCount();
     std::unordered_set<Hwnd> stayed;
-    for (const Lane& lane : lanes) {
-        for (std::size_t i = lane.next; i < lane.windows.size(); ++i) {
-            if (desktop.isWindowVisible(lane.windows[i])) stayed.insert(lane.windows[i]);
+    for (Lane& lane : lanes_) {
+        bool hid = false;
+        for (; lane.next < lane.windows.size(); ++lane.next) {
+            const Hwnd h = lane.windows[lane.next];
+            // A show command has shown it meanwhile, with a show that follows the hide.
+            if (goingToHide_.count(h) == 0) continue;
+            if (desktop.isWindowVisible(h)) break;
+            // Gone: a later hide meets it afresh, should its program show it again.
+            settle(h);
+            hid = true;
+        }
+        if (hid) lane.since = now;
+        if (lane.next == lane.windows.size() || now - lane.since < kPatienceMs) continue;
+        for (; lane.next < lane.windows.size(); ++lane.next) {
+            const Hwnd h = lane.windows[lane.next];
+            if (goingToHide_.count(h) != 0 && desktop.isWindowVisible(h)) stayed.insert(h);
         }
     }
-    if (stayed.empty()) return true;
+    std::erase_if(lanes_, [](const Lane& lane) { return lane.next == lane.windows.size(); });
+    if (!stayed.empty()) takeOffRecord(stayed);
+    if (lanes_.empty()) {
+        endPending();
+        return;
+    }
+    pollMs_ = std::min(pollMs_ * 2, kPollMs);
+}
+
+void HideEngine::takeOffRecord(const std::unordered_set<Hwnd>& stayed) {
+    auto& desktop = platform::desktop();
     // Its hide still waits in the queue of a program that does not answer: a show after it
     // keeps the window from going, once the program answers, with no entry to bring it back.
-    const auto undo = [&](Hwnd h) { desktop.showWindowAsync(h, platform::sw::kShowNa); };
+    const auto undo = [&](Hwnd h) {
+        settle(h);
+        desktop.showWindowAsync(h, platform::sw::kShowNa);
+    };
     std::unordered_set<std::uint64_t> made;
     for (const Entered& entry : entered_) made.insert(entry.id);
     for (std::size_t p = windows.size(); p-- > 0;) {
@@ -255,7 +223,42 @@ bool HideEngine::confirmHidden() {
         if (popups.size() != entry.popups.size()) windows.setPopups(entry.id, std::move(popups));
     }
     keepJournal();
-    return true;
+}
+
+// Once the programs are done: the files read for the icons, and the mixer opened for the mute,
+// would slow their hides down.
+void HideEngine::endPending() {
+    if (!entered_.empty()) readIcons();
+    entered_.clear();
+    goingToHide_.clear();
+    muteIfPending();
+}
+
+void HideEngine::muteIfPending() {
+    if (!muteWhenHidden_) return;
+    muteWhenHidden_ = false;
+    MuteSound();
+}
+
+// The class's small icon, once per class of each program: a program's windows mostly share a
+// class, and where the system gives no other program's class icon (Wine) the program's file is
+// read for it.
+void HideEngine::readIcons() {
+    std::unordered_set<std::uint64_t> recorded;
+    for (const HiddenWindow& entry : windows.entries()) recorded.insert(entry.id);
+    std::map<std::pair<std::uint32_t, std::string>, std::vector<std::uint32_t>> icons;
+    for (const Entered& entry : entered_) {
+        if (recorded.count(entry.id) == 0) continue;  // shown meanwhile
+        auto key = std::make_pair(entry.processId, entry.className);
+        auto it = icons.find(key);
+        if (it == icons.end()) {
+            it = icons
+                     .emplace(std::move(key),
+                              platform::desktop().classSmallIcon(entry.hwnd, kIconSize))
+                     .first;
+        }
+        windows.setIcon(entry.id, it->second);
+    }
 }
 
 void HideEngine::keepJournal() {
@@ -299,10 +302,21 @@ void HideEngine::HideProgramsTick() {
 }
 
 void HideEngine::show(const HiddenWindow& entry) {
-    modVentanas::ShowHideWindow(entry.hwnd, false);
+    auto& desktop = platform::desktop();
+    // A hide still on its way is followed by the show, posted after it: the window ends shown,
+    // and nothing waits for a program that may not answer.
+    if (settle(entry.hwnd)) {
+        desktop.showWindowAsync(entry.hwnd, platform::sw::kShow);
+    } else {
+        modVentanas::ShowHideWindow(entry.hwnd, false);
+    }
     // Without taking the activation from the owner, as the system shows an owner's pop-ups.
     for (const Hwnd popup : entry.popups) {
-        platform::desktop().showWindow(popup, platform::sw::kShowNa);
+        if (settle(popup)) {
+            desktop.showWindowAsync(popup, platform::sw::kShowNa);
+        } else {
+            desktop.showWindow(popup, platform::sw::kShowNa);
+        }
     }
 }
 
@@ -459,7 +473,8 @@ void HideEngine::UpdateShowMenus() {
 }
 
 void HideEngine::Exit() {
-    ++exits_;
+    // Nothing is muted after the exit, nor read for a list that is gone.
+    muteWhenHidden_ = false;
     if (SoundMuted) {
         settings::SR = 0;  // the volume always comes back at exit
         RestoreSound(0);
@@ -469,6 +484,9 @@ void HideEngine::Exit() {
     // Opened at the first mute; nothing writes the volume after this.
     SndMixer::CloseMixer();
     if (!windows.empty()) ShowAll();
+    lanes_.clear();
+    entered_.clear();
+    goingToHide_.clear();
     if (TrayAreaHidden) restoreTrayArea();
     processHiding = false;
     modProcsKVR::ShowProcessWindows();
@@ -512,6 +530,7 @@ void HideEngine::MuteSound() {
 }
 
 void HideEngine::RestoreSound(int method) {
+    muteIfPending();
     if (!SoundMuted) return;
     // SR 0: back once nothing is left hidden, or on an operation that shows everything.
     const bool giveBack =

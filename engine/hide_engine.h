@@ -75,6 +75,18 @@ public:
     Outcome ShowOne(std::optional<std::size_t> position);
     void UpdateShowMenus();
 
+    // Hides posted by a hide command whose programs have not all carried them out yet: the
+    // main window calls ConfirmHides from its loop until none is left, so that no hotkey waits
+    // for a program meanwhile.
+    bool HidesPending() const { return !lanes_.empty(); }
+    // Milliseconds until the next look is due, while hides are pending.
+    std::uint32_t ConfirmDelayMs() const { return pollMs_; }
+    // Looks at the pending hides: a window gone is confirmed; a window whose program has
+    // carried out none of its hides for a while leaves the record and the journal, and its hide
+    // is undone. Once none is left, the list's icons are read and a mute the hides asked for is
+    // done.
+    void ConfirmHides();
+
     // Saves the volume of the device that plays the sound now (unless it is already 0) and sets
     // it to 0; the mixer is opened anew for it. A volume that cannot be read is neither saved
     // nor written.
@@ -134,11 +146,22 @@ private:
         std::uint32_t processId = 0;
     };
 
+    // The hides pending on one thread, in the order they were posted, which is the order it
+    // carries them out: only the first of its windows still visible needs a look.
+    struct Lane {
+        std::uint32_t threadId = 0;
+        std::vector<Hwnd> windows;
+        std::size_t next = 0;
+        std::uint32_t since = 0;  // tick count when it last hid one, or was first posted one
+    };
+
     // How long a program may carry out none of the hides posted to it before its windows
     // count as staying: as long as Windows waits before it calls a program not responding, since
     // a program busy for a moment, on a loaded machine, must still see its windows go. And the
-    // longest wait between two looks.
+    // waits between two looks: soon at first, when a quick program's windows are gone at once;
+    // then seldom enough to leave the window server to the programs at work.
     static constexpr std::uint32_t kPatienceMs = 5000;
+    static constexpr std::uint32_t kFirstPollMs = 10;
     static constexpr std::uint32_t kPollMs = 50;
 
     static DesktopView walkDesktop();
@@ -147,14 +170,18 @@ private:
     void hide(Hwnd h, std::string title, const std::string& className,
               const std::string& windowClass, int method, const PopupMap& owned);
     // The journal first, once for the whole command, then every hide posted at once, so that
-    // each program carries its part out while the others do theirs; then the record made to
-    // hold what did go, and its icons.
+    // each program carries its part out while the others do theirs; they are confirmed from the
+    // loop.
     void finishHiding();
     void readIcons();
-    // Waits for the posted hides; a window still visible once its program has carried out none
-    // of them for a while leaves the record, and its hide is undone. False when the program's
-    // exit ran meanwhile.
-    bool confirmHidden();
+    // Takes windows whose hide did not happen off the record, and undoes their hides.
+    void takeOffRecord(const std::unordered_set<Hwnd>& stayed);
+    // Ends a pending hide's wait for h; false when none was pending.
+    bool settle(Hwnd h) { return goingToHide_.erase(h) != 0; }
+    void endPending();
+    // Before anything that reads or sets the sound: the mute a pending hide owes, as it would
+    // have come had the hide been over.
+    void muteIfPending();
     void keepJournal();
     void hideTrayAreaOnce();
     void hideTrayArea();
@@ -162,7 +189,7 @@ private:
     // After a show that showed something: with OO on, as byOption says; with OO off, an area
     // that a hide emptied while OO was on comes back, or nothing but the exit would give it back.
     void restoreTrayAreaAfterShow(bool byOption);
-    static void show(const HiddenWindow& entry);
+    void show(const HiddenWindow& entry);
     // Shows and removes the entries at these positions; false when there were none.
     bool showAndRemove(const std::vector<std::size_t>& positions);
     Outcome showByMethod(int method);
@@ -171,8 +198,12 @@ private:
 
     TrayArea& trayArea_;
     std::vector<Going> toHide_;  // in the order they go: pop-ups before their owner
+    // What this command hides, and what earlier ones posted and have not seen go yet.
     std::unordered_set<Hwnd> goingToHide_;
+    // The entries made since nothing was pending, whose icons are read once it is over.
     std::vector<Entered> entered_;
+    std::vector<Lane> lanes_;
+    std::uint32_t pollMs_ = 0;
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;
@@ -181,11 +212,10 @@ private:
     // The devices set to 0 and their volumes, until they are given back: the default device may
     // change between two mutes.
     std::vector<MutedDevice> muted_;
-    // A hide of this command mutes, once its windows are gone.
+    // A hide mutes, once the pending windows are gone.
     bool muteWhenHidden_ = false;
     // What the hide of the notification area measured, for the journal.
     std::optional<TrayGeometry> hiddenTrayArea_;
-    unsigned exits_ = 0;  // Exit calls
 };
 
 }  // namespace kvr::engine

@@ -36,6 +36,7 @@ Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
         case Slot::ToggleMainWindow:
             return {.toggleMainWindow = true};
         case Slot::ToggleSound:
+            muteIfPending();
             if (SoundMuted) {
                 RestoreSound(0);
                 keepJournal();

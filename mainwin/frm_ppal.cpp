@@ -173,6 +173,7 @@ frmPpal::frmPpal(engine::HideEngine& engine)
       picIcon16(*this, "picIcon16", {0, 0, 16, 16}),
       tmrPopUp(*this, "tmrPopUp", 10, false),
       tmrInactividad(*this, "tmrInactividad", 1000, false),
+      tmrConfirmar(*this, "tmrConfirmar", 10, false),
       mnuVentanas(*this, "mnuVentanas", "0026"),
       mnuMostrarUltima(*this, "mnuMostrarUltima", "0027", &mnuVentanas),
       mnuMostrarXClase(*this, "mnuMostrarXClase", "0028", &mnuVentanas),
@@ -315,6 +316,11 @@ void frmPpal::wireEvents() {
         popUpTickRunning_ = false;
     };
     tmrInactividad.onTimer = [this] { triggers_.idleTick(); };
+    // From the loop, between hotkeys: none waits for a program that is slow to hide.
+    tmrConfirmar.onTimer = [this] {
+        engine_.ConfirmHides();
+        mirror();
+    };
 }
 
 void frmPpal::applyTriggers() {
@@ -357,7 +363,11 @@ void frmPpal::apply(const engine::Outcome& outcome) {
 }
 
 void frmPpal::mirror() {
-    if (engine_.windows.revision() != listRevision_) mirrorList(selection());
+    // While the programs carry out the hides just posted, the list of a window put away waits:
+    // filling it would take the processor from them. It is filled once they are done, or as the
+    // window comes up.
+    const bool listSeen = !engine_.HidesPending() || visible();
+    if (listSeen && engine_.windows.revision() != listRevision_) mirrorList(selection());
     const engine::ShowCommands& offered = engine_.commands;
     for (ui::MenuItem* item : {&mnuMostrarUltima, &mnuSTMostrarUltima, &mnuMostrarSeleccion,
                                &mnuMostrarTodas, &mnuSTMostrarTodas}) {
@@ -369,6 +379,11 @@ void frmPpal::mirror() {
     mnuSTMostrarXTitulo.setEnabled(offered.byTitle);
     // With no listed program running, a tick could hide nothing before the next hide command.
     tmrPopUp.setEnabled(engine_.processHiding && modProcsKVR::AnythingToHide());
+    // Soon after the hides went out, seldom later.
+    if (engine_.HidesPending()) {
+        tmrConfirmar.setInterval(static_cast<int>(engine_.ConfirmDelayMs()));
+    }
+    tmrConfirmar.setEnabled(engine_.HidesPending());
 }
 
 frmPpal::Selection frmPpal::selection() const {
@@ -408,8 +423,11 @@ void frmPpal::mirrorList(const Selection& chosen) {
 }
 
 int frmPpal::imageOf(const engine::HiddenWindow& entry) {
-    if (const auto it = images_.find(entry.id); it != images_.end()) return it->second;
-    // One image per hidden window, added when it is first shown in the list.
+    // One image per hidden window, added when the list first shows it with its icon: the icon
+    // is read once the hide is confirmed, after the row has shown.
+    if (const auto it = images_.find(entry.id); it != images_.end() && it->second != 0) {
+        return it->second;
+    }
     return entry.icon.empty() ? 0 : imlApp.add(entry.icon);
 }
 
@@ -506,6 +524,7 @@ void frmPpal::mnuSTMostrarPpal_Click() {
         // Whatever OT says now: an icon switched off while it showed would stay for good.
         if (modSysTray::IconShown()) modSysTray::RemoveTrayIcon(picSysTray.hWnd());
         bringToTop();
+        mirror();
     }
 }
 

@@ -62,6 +62,8 @@ public:
     ui::Timer tmrPopUp;
     // Once a second while idleness is to hide something.
     ui::Timer tmrInactividad;
+    // While a hide waits for programs to carry out what it posted them.
+    ui::Timer tmrConfirmar;
 
     ui::MenuItem mnuVentanas;
     ui::MenuItem mnuMostrarUltima;

@@ -28,11 +28,6 @@ public:
     virtual void waitMessage() = 0;
     // Removes one WM_HOTKEY of any window of the thread; its wParam goes to id.
     virtual bool peekHotKey(std::uint32_t& id) = 0;
-    // Waits up to ms milliseconds (MsgWaitForMultipleObjects on QS_SENDMESSAGE) and handles
-    // what other threads sent meanwhile to this thread's windows, as a blocking call would:
-    // their programs may be waiting on it. Posted messages stay queued. Returns the
-    // milliseconds that passed.
-    virtual std::uint32_t waitSentMessages(std::uint32_t ms) = 0;
     // Takes every pending message until the queue is empty, messages that arrive meanwhile
     // included. Each WM_HOTKEY met on the way goes to onHotKey with its wParam, in its place
     // among the others, and is not dispatched; every other message is translated and

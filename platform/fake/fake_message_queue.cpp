@@ -46,12 +46,6 @@ bool FakeMessageQueue::peekHotKey(std::uint32_t& id) {
     return true;
 }
 
-std::uint32_t FakeMessageQueue::waitSentMessages(std::uint32_t ms) {
-    waitedMs += ms;
-    if (onWait) onWait(ms);
-    return ms;
-}
-
 void FakeMessageQueue::dispatchPending(const HotKeyHandler& onHotKey) {
     while (!queue_.empty()) {
         Message message = std::move(queue_.front());

@@ -27,8 +27,6 @@ public:
     bool postHotKey(Hwnd window, std::uint32_t id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
-    // No time passes: returns ms at once, after onWait.
-    std::uint32_t waitSentMessages(std::uint32_t ms) override;
     using MessageQueue::dispatchPending;
     void dispatchPending(const HotKeyHandler& onHotKey) override;
 
@@ -44,10 +42,6 @@ public:
     // Runs when the loop waits on an empty queue; a test posts its next message here. Waiting
     // with nothing to come would hang the real program, so here it throws.
     std::function<void()> onIdle;
-    // Runs at every waitSentMessages with the milliseconds waited: a test lets other programs
-    // carry something out meanwhile.
-    std::function<void(std::uint32_t ms)> onWait;
-    std::uint32_t waitedMs = 0;  // by waitSentMessages, in all
 
     const std::vector<Registration>& registrations() const { return registrations_; }
     std::size_t pending() const { return queue_.size(); }

@@ -119,15 +119,6 @@ bool Win32MessageQueue::peekHotKey(std::uint32_t& id) {
     return true;
 }
 
-std::uint32_t Win32MessageQueue::waitSentMessages(std::uint32_t ms) {
-    const DWORD start = GetTickCount();
-    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_SENDMESSAGE, 0);
-    MSG msg;
-    // A peek handles every message sent to the thread; limited to those, it takes nothing.
-    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    return GetTickCount() - start;
-}
-
 void Win32MessageQueue::dispatchPending(const HotKeyHandler& onHotKey) {
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -38,7 +38,6 @@ public:
     bool postHotKey(Hwnd window, std::uint32_t id) override;
     void waitMessage() override;
     bool peekHotKey(std::uint32_t& id) override;
-    std::uint32_t waitSentMessages(std::uint32_t ms) override;
     using MessageQueue::dispatchPending;
     void dispatchPending(const HotKeyHandler& onHotKey) override;
 };

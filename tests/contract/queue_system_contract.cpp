@@ -86,16 +86,6 @@ TEST_F(QueueContract, OrdinaryMessageIsDispatchedNotPeekedAsHotkey) {
     EXPECT_EQ(runs, 1) << "dispatched once, then gone";
 }
 
-// The wait while other programs carry out the hides takes nothing the program's loop is to see.
-TEST_F(QueueContract, AWaitForSentMessagesLeavesPostedOnesQueued) {
-    int runs = 0;
-    env->postOrdinary([&] { ++runs; });
-    queue().waitSentMessages(20);
-    EXPECT_EQ(runs, 0);
-    queue().dispatchPending();
-    EXPECT_EQ(runs, 1);
-}
-
 TEST_F(QueueContract, PressedHotkeyIsTakenWithItsId) {
     ASSERT_TRUE(queue().registerHotKey(env->window(), 2, kCombo, kVkF11));
     if (!env->pressHotkey(kCombo, kVkF11)) GTEST_SKIP() << "no keyboard input here";

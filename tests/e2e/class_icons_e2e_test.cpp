@@ -63,14 +63,21 @@ TEST_F(ClassIcons, ARowShowsTheIconOfItsWindowAndNoneWhereThereIsNone) {
 
     HWND list = probe::findListView(main);
     ASSERT_NE(list, nullptr);
+    // The icons are read once the hides are confirmed, a moment after the rows show.
     std::optional<std::vector<std::vector<std::string>>> rows;
-    ASSERT_TRUE(pumpUntil(
+    std::optional<std::vector<int>> images;
+    pumpUntil(
         [&] {
             rows = probe::listViewRows(list, 2);
-            return rows && rows->size() == 2;
+            images = probe::listViewImages(list);
+            if (!rows || rows->size() != 2 || !images || images->size() != 2) return false;
+            for (std::size_t row = 0; row < 2; ++row) {
+                if ((*rows)[row][1] != "KvrE2eNoIcon" && (*images)[row] < 0) return false;
+            }
+            return true;
         },
-        5000));
-    const auto images = probe::listViewImages(list);
+        5000);
+    ASSERT_TRUE(rows && rows->size() == 2);
     ASSERT_TRUE(images);
     ASSERT_EQ(images->size(), 2u);
     for (std::size_t row = 0; row < 2; ++row) {

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "kvr_e2e.h"
+#include "probe_listview.h"
 
 namespace e2e {
 namespace {
@@ -154,6 +155,54 @@ TEST_F(Hiding, AHungProgramsWindowHoldsUpNoLaterPress) {
     EXPECT_TRUE(becomes(other, false, "Shift+F9 after one over a hung window"));
     press(17, 123);  // Ctrl+F12: show all
     EXPECT_TRUE(becomes(other, true, "Ctrl+F12"));
+}
+
+// A hide that waits for a program that does not answer holds no later press up: kvr.exe is
+// back in its loop while the hung program's hide is on its way, and Ctrl+F12 brings the other
+// window back while that program still does not answer. Once it answers, it carries out the
+// hide and then the show: its window ends where it was, and nothing is listed.
+TEST_F(Hiding, AHideWaitingForAHungProgramHoldsUpNoLaterPress) {
+    HWND other = windowAt("KvrE2eAnswering", "Quarterly answering", 5);
+    ASSERT_TRUE(other);
+    std::string error;
+    auto hung = probe::startProcess(
+        probe::exeDir() + "\\probe.exe",
+        "create KvrE2eBusy \"Quarterly hung\" --busy 20000 --seconds 120", &error);
+    ASSERT_TRUE(hung) << error;
+    struct End {
+        probe::Process& p;
+        ~End() { p.kill(); }
+    } end{*hung};
+    HWND busy = nullptr;
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            for (const auto& w : probe::topLevelWindowsOf(hung->pid()))
+                if (w.visible && w.className == "KvrE2eBusy") busy = w.hwnd;
+            return busy != nullptr;
+        },
+        15000))
+        << windowsOf(hung->pid());
+    ASSERT_TRUE(pumpUntil([&] { return !probe::answers(busy, 100); }, 10000))
+        << "the probe kept answering";
+    HWND list = probe::findListView(mainWindow(kvr, 5000));
+    ASSERT_TRUE(list);
+    const auto listed = [&] {
+        const auto rows = probe::listViewRows(list, 1);
+        return rows ? rows->size() : std::size_t{0};
+    };
+
+    press(16, 122);  // Shift+F11
+    ASSERT_TRUE(becomes(other, false, "Shift+F11"));
+    EXPECT_FALSE(probe::answers(busy, 100)) << "the hung program answered meanwhile";
+    press(17, 123);  // Ctrl+F12: show all
+    EXPECT_TRUE(becomes(other, true, "Ctrl+F12 while a hide waits for a hung program"));
+    EXPECT_FALSE(probe::answers(busy, 100))
+        << "the other window came back only once the hung program answered";
+
+    ASSERT_TRUE(pumpUntil([&] { return probe::answers(busy, 100); }, 45000))
+        << "the probe never answered again";
+    EXPECT_TRUE(probe::isVisible(busy)) << "the show did not follow the hide";
+    EXPECT_EQ(listed(), 0u);
 }
 
 TEST_F(Hiding, ExitWithWindowsHiddenShowsThemAllAgain) {

@@ -170,6 +170,26 @@ protected:
         for (const JournalEntry& e : onFile()) handles.push_back(e.hwnd);
         return handles;
     }
+    static bool holds(const std::vector<Hwnd>& handles, Hwnd h) {
+        return std::find(handles.begin(), handles.end(), h) != handles.end();
+    }
+    std::vector<Hwnd> recorded() {
+        std::vector<Hwnd> handles;
+        for (const auto& e : engine->windows.entries()) handles.push_back(e.hwnd);
+        return handles;
+    }
+    // The main window's timer while hides are pending: each look after the delay the engine
+    // asks for, meanwhile(ms since the hides went out) first. The milliseconds it took.
+    std::uint32_t confirm(const std::function<void(std::uint32_t)>& meanwhile = {}) {
+        const std::uint32_t start = fake.input.now;
+        while (engine->HidesPending() && fake.input.now - start < 60000) {
+            fake.input.advance(engine->ConfirmDelayMs());
+            if (meanwhile) meanwhile(fake.input.now - start);
+            engine->ConfirmHides();
+        }
+        EXPECT_FALSE(engine->HidesPending()) << "still pending after a minute";
+        return fake.input.now - start;
+    }
     std::size_t journalWrites() {
         return std::count_if(
             fake.files.changes.begin(), fake.files.changes.end(), [](const std::string& c) {
@@ -260,13 +280,15 @@ TEST_F(Journal, PopUpsAreJournalledWithTheWindowTheyWentWith) {
     EXPECT_EQ(entries[1].windowClass, "#32770");
 }
 
-// Every hide goes out at once and is then confirmed. A window whose program does not answer is
-// not recorded as hidden, in the list or on file, and once its program answers it is still
-// there: its hide is undone, not left to land with no entry to bring it back.
+// Every hide goes out at once and is then confirmed from the loop. A window whose program does
+// not answer is not recorded as hidden, in the list or on file, once the program has carried
+// out none of its hides for 5 s; and once its program answers it is still there: its hide is
+// undone, not left to land with no entry to bring it back.
 TEST_F(Journal, AWindowWhoseProgramDoesNotAnswerIsNotRecordedAsHidden) {
     settings::BxTT = "Budget";
     constexpr std::uint32_t kStuckThread = 30 + 4;  // calc.exe's main thread
     for (const Slot slot : {Slot::HideUnderMouse, Slot::HideClassUnderMouse, Slot::HideByTitle}) {
+        SCOPED_TRACE(static_cast<int>(slot));
         const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
         const Hwnd stuck = under("Sheet", "Budget 2", 30);
         fake.desktop.stopAnswering(kStuckThread);
@@ -274,12 +296,19 @@ TEST_F(Journal, AWindowWhoseProgramDoesNotAnswerIsNotRecordedAsHidden) {
         const bool quickHidden = slot != Slot::HideUnderMouse;
         EXPECT_EQ(visible(quick), !quickHidden);
         EXPECT_TRUE(visible(stuck));
-        const std::vector<Hwnd> recorded =
+        ASSERT_TRUE(engine->HidesPending());
+        EXPECT_EQ(handlesOnFile().size(), quickHidden ? 2u : 1u) << "on file before it may go";
+        bool keptWhileThePatienceLasts = true;
+        confirm([&](std::uint32_t ms) {
+            if (ms >= 5000) return;
+            keptWhileThePatienceLasts = keptWhileThePatienceLasts && holds(recorded(), stuck) &&
+                                        holds(handlesOnFile(), stuck);
+        });
+        EXPECT_TRUE(keptWhileThePatienceLasts);
+        const std::vector<Hwnd> expected =
             quickHidden ? std::vector<Hwnd>{quick} : std::vector<Hwnd>{};
-        std::vector<Hwnd> inRecord;
-        for (const auto& entry : engine->windows.entries()) inRecord.push_back(entry.hwnd);
-        EXPECT_EQ(inRecord, recorded);
-        EXPECT_EQ(handlesOnFile(), recorded);
+        EXPECT_EQ(recorded(), expected);
+        EXPECT_EQ(handlesOnFile(), expected);
         fake.desktop.answerAgain(kStuckThread);
         EXPECT_TRUE(visible(stuck)) << "the hide that was on its way is undone";
         press(Slot::ShowAll);
@@ -298,6 +327,7 @@ TEST_F(Journal, APopUpThatStaysIsNotRecordedWithItsOwner) {
     fake.desktop.stopAnswering(99);
     press(Slot::HideUnderMouse);
     EXPECT_FALSE(visible(owner));
+    confirm();
     ASSERT_EQ(engine->windows.size(), 1u);
     EXPECT_TRUE(engine->windows[0].popups.empty());
     EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{owner});
@@ -305,40 +335,96 @@ TEST_F(Journal, APopUpThatStaysIsNotRecordedWithItsOwner) {
     EXPECT_TRUE(visible(palette));
 }
 
-// A log-off sent while the engine waits for a program that does not answer ends the program
-// there: the exit shows what was hidden, and the wait ends with it.
+// The exit (a log-off, say) or the way down after a crash, while a hide waits for a program that
+// does not answer: every window comes back, pending or not, the wait ends, and nothing is
+// muted or read after it.
 TEST_F(Journal, AnExitWhileAHideWaitsEndsTheWait) {
-    const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
-    const Hwnd stuck = window("Sheet", "Budget 2", {.processId = 30});
     settings::BxTT = "Budget";
     settings::SE = method::kByTitle;
-    fake.mixer.volume = 40000;
-    fake.desktop.stopAnswering(34);
-    fake.queue.onWait = [&](std::uint32_t) {
-        if (fake.queue.waitedMs >= 100 && !engine->windows.empty()) engine->Exit();
-    };
-    press(Slot::HideByTitle);
-    EXPECT_LT(fake.queue.waitedMs, 1000u) << "no waiting once the exit has run";
-    EXPECT_EQ(fake.mixer.volume, 40000u) << "the hide the exit cut short silenced nothing after it";
-    EXPECT_TRUE(engine->windows.empty());
-    EXPECT_TRUE(visible(quick));
-    EXPECT_TRUE(onFile().empty());
-    fake.desktop.answerAgain(34);
-    EXPECT_TRUE(visible(stuck));
+    for (const bool crash : {false, true}) {
+        SCOPED_TRACE(crash ? "crash" : "exit");
+        const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
+        const Hwnd stuck = window("Sheet", "Budget 2", {.processId = 30});
+        fake.mixer.volume = 40000;
+        fake.desktop.stopAnswering(34);
+        press(Slot::HideByTitle);
+        for (int look = 0; look < 3; ++look) {
+            fake.input.advance(engine->ConfirmDelayMs());
+            engine->ConfirmHides();
+        }
+        ASSERT_TRUE(engine->HidesPending());
+        if (crash) {
+            engine->ShowEverythingHidden();  // and the process ends
+        } else {
+            engine->Exit();
+            EXPECT_FALSE(engine->HidesPending()) << "no waiting once the exit has run";
+            engine->ConfirmHides();  // a tick the timer had queued
+        }
+        EXPECT_EQ(fake.mixer.volume, 40000u) << "the hide cut short silenced nothing after it";
+        EXPECT_TRUE(visible(quick));
+        if (!crash) {
+            EXPECT_TRUE(engine->windows.empty());
+            EXPECT_TRUE(onFile().empty());
+        }
+        fake.desktop.answerAgain(34);
+        EXPECT_TRUE(visible(stuck)) << "its show follows the hide that was on its way";
+        fake.desktop.destroy(quick);
+        fake.desktop.destroy(stuck);
+    }
 }
 
-// A program busy for a moment carries the hide out while the engine waits: the window is
-// recorded as any other.
+// A program busy for a moment, up to the patience, carries the hide out while the engine waits:
+// the window is recorded as any other, with its icon, and the mute comes once it is gone.
 TEST_F(Journal, AWindowWhoseProgramAnswersLateIsRecorded) {
-    const Hwnd slow = under("Sheet", "Budget", 30);
+    settings::SE = method::kUnderMouse;
+    for (const std::uint32_t busyMs : {200u, 4900u}) {
+        SCOPED_TRACE(busyMs);
+        fake.mixer.volume = 40000;
+        const Hwnd slow = under("Sheet", "Budget", 30);
+        fake.desktop.setClassSmallIcon(slow, std::vector<std::uint32_t>(16 * 16, 0xFF0000FF));
+        fake.desktop.stopAnswering(34);
+        press(Slot::HideUnderMouse);
+        bool mutedBeforeItWent = false;
+        confirm([&](std::uint32_t ms) {
+            mutedBeforeItWent = mutedBeforeItWent || fake.mixer.volume == 0;
+            if (ms >= busyMs) fake.desktop.answerAgain(34);
+        });
+        EXPECT_FALSE(visible(slow));
+        EXPECT_FALSE(mutedBeforeItWent);
+        EXPECT_EQ(fake.mixer.volume, 0u);
+        ASSERT_EQ(recorded(), std::vector<Hwnd>{slow});
+        EXPECT_FALSE(engine->windows[0].icon.empty());
+        EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{slow});
+        press(Slot::ShowAll);
+    }
+}
+
+// Hides that overlap, one pressed while the other still waits for its program, keep the record
+// in the order they were pressed; a window already on its way is not hidden twice.
+TEST_F(Journal, AHideWhileAnotherWaitsKeepsTheRecordsOrder) {
+    settings::BxTT = "Budget";
+    const Hwnd slow = under("Sheet", "Budget slow", 30);
     fake.desktop.stopAnswering(34);
-    fake.queue.onWait = [&](std::uint32_t) {
-        if (fake.queue.waitedMs >= 200) fake.desktop.answerAgain(34);
-    };
     press(Slot::HideUnderMouse);
+    const Hwnd quick = under("Notepad", "Budget quick", 20);
+    press(Slot::HideByTitle);
+    EXPECT_FALSE(visible(quick));
+    EXPECT_EQ(recorded(), (std::vector<Hwnd>{slow, quick}));
+    EXPECT_EQ(handlesOnFile(), (std::vector<Hwnd>{slow, quick}));
+    // Gone already, then shown by its own program while the other still waits: the next hide
+    // meets it afresh, as a new entry.
+    fake.desktop.setVisible(quick, true);
+    press(Slot::HideUnderMouse);
+    EXPECT_FALSE(visible(quick));
+    confirm([&](std::uint32_t ms) {
+        if (ms >= 1000) fake.desktop.answerAgain(34);
+    });
     EXPECT_FALSE(visible(slow));
-    ASSERT_EQ(engine->windows.size(), 1u);
-    EXPECT_EQ(handlesOnFile(), std::vector<Hwnd>{slow});
+    EXPECT_EQ(recorded(), (std::vector<Hwnd>{slow, quick, quick}));
+    const auto hides = std::count_if(
+        fake.desktop.showCalls.begin(), fake.desktop.showCalls.end(),
+        [&](const auto& call) { return call.hwnd == slow && call.cmd == platform::sw::kHide; });
+    EXPECT_EQ(hides, 1);
 }
 
 TEST_F(Journal, HidingByProgramWritesOnlyWhenATickHidSomethingNew) {
@@ -708,6 +794,82 @@ TEST_F(JournalAtStart, WindowsVolumeAndAreaComeBackBeforeAnyHotkeyIsRegistered) 
     EXPECT_EQ(registeredAtVolume, 0);
     EXPECT_EQ(fake.mixer.volume, 40000u);
     EXPECT_EQ(program.trayArea.putBack, std::vector<engine::TrayGeometry>{area});
+}
+
+// A hotkey pressed while a hide waits for a program that does not answer acts at once, in the
+// same pass of the loop: the hide is confirmed from the loop, by the main window's timer. A
+// sound hotkey after a hide that mutes finds the mute done, as if the hide were over.
+TEST_F(JournalAtStart, AHotkeyPressedWhileAHideWaitsForAHungProgramActsAtOnce) {
+    constexpr const char* kOptions = "Software\\ORQ\\KVR\\Options";
+    constexpr std::uint32_t kF2 = 113, kF11 = 122, kF12 = 123;
+    struct Case {
+        const char* name;
+        std::uint32_t modifiers;
+        std::uint32_t key;
+        int mutingMethods;  // SE
+        bool quickShown;
+        std::uint32_t volume;  // at once, and once the hide is over
+    };
+    for (const Case& c :
+         {Case{"Ctrl+F12", platform::mod::kControl, kF12, method::kByTitle, true, 40000},
+          Case{"Alt+F2", platform::mod::kAlt, kF2, 0, false, 0},
+          Case{"Alt+F2 after a hide that mutes", platform::mod::kAlt, kF2, method::kByTitle, false,
+               40000}}) {
+        SCOPED_TRACE(c.name);
+        fake.registry.putText(platform::reg::kCurrentUser, kOptions, "BxTT", "Budget");
+        fake.registry.putText(platform::reg::kCurrentUser, kOptions, "SE",
+                              std::to_string(c.mutingMethods));
+        fake.mixer.volume = 40000;
+        fake.desktop.resetCounters();
+        const Hwnd quick = window("Sheet", "Budget 1", {.processId = 20});
+        const Hwnd stuck = window("Sheet", "Budget 2", {.processId = 30});
+        fake.desktop.stopAnswering(34);
+        int step = 0;
+        bool pending = false, quickVisible = false, looked = false;
+        std::uint32_t volume = 0, volumeOnceOver = 0, pressedAt = 0;
+        fake.queue.onIdle = [&] {
+            if (auto* splash = modGeneral::Splash(); splash && splash->loaded()) {
+                fake.queue.post([splash] { splash->picSplash.tick(); });
+                return;
+            }
+            frmPpal* main = MainWindow();
+            if (step == 0) {
+                pressedAt = fake.input.now;
+                ASSERT_TRUE(fake.queue.press(platform::mod::kShift, kF11));
+                ASSERT_TRUE(fake.queue.press(c.modifiers, c.key));
+                ++step;
+                return;
+            }
+            if (step == 1) {
+                pending = program.engine.HidesPending() && main->tmrConfirmar.enabled();
+                quickVisible = visible(quick);
+                volume = fake.mixer.volume;
+                looked = fake.input.now != pressedAt;
+            }
+            ++step;
+            if (main->tmrConfirmar.enabled()) {
+                fake.input.advance(static_cast<std::uint32_t>(main->tmrConfirmar.interval()));
+                fake.queue.post([main] { main->tmrConfirmar.tick(); });
+            } else {
+                volumeOnceOver = fake.mixer.volume;
+                fake.queue.post([main] { main->mnuSalir.click(); });
+            }
+        };
+        EXPECT_EQ(program.run(), 0);
+        EXPECT_TRUE(pending) << "the hide still waited for the program that does not answer";
+        EXPECT_FALSE(looked);
+        EXPECT_EQ(quickVisible, c.quickShown);
+        EXPECT_EQ(volume, c.volume);
+        EXPECT_EQ(volumeOnceOver, c.volume);
+        EXPECT_EQ(fake.desktop.waits, 0u) << "nothing waited for the program that does not answer";
+        EXPECT_TRUE(visible(stuck));
+        fake.desktop.answerAgain(34);
+        EXPECT_TRUE(visible(stuck)) << "its show follows the hide that was on its way";
+        fake.desktop.destroy(quick);
+        fake.desktop.destroy(stuck);
+        modMensajes::resetForTests();
+        modGeneral::resetForTests();
+    }
 }
 
 TEST_F(JournalAtStart, ASecondCopyLeavesTheRunningCopysWindowsHidden) {

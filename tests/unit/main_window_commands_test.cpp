@@ -173,6 +173,50 @@ TEST_F(MainWindowCommands, EntriesShowTheClassIconOnlyWhenTheClassHasOne) {
     EXPECT_EQ(images.size(), 4u);
 }
 
+// A hide that waits for its program: a main window put away fills its list once the timer has
+// seen the window go, leaving the processor to the programs at work, or at once when it is
+// brought up; a window that is up shows the row at once. The icon comes once the window is gone.
+TEST_F(MainWindowCommands, ARowWhoseHideWaitsGetsItsIconOnceTheWindowIsGone) {
+    const std::vector<std::uint32_t> red(16 * 16, 0xFFFF0000);
+    fake.desktop.setClassSmallIcon(fake.desktop.create("Painted", "template"), red);
+    constexpr std::uint32_t kThread = platform::FakeDesktop::kDefaultProcessId + 4;
+    const auto& items = main.lsvVentanas.items();
+    const auto icon = [&](const std::string& title) {
+        for (const auto& item : items)
+            if (item.text == title) return item.smallIcon;
+        return -1;  // not listed
+    };
+
+    fake.desktop.stopAnswering(kThread);
+    hide("Painted", "put away");
+    EXPECT_TRUE(items.empty());
+    ASSERT_TRUE(main.tmrConfirmar.enabled());
+    main.tmrConfirmar.tick();
+    EXPECT_TRUE(items.empty()) << "filled while its program was still at work";
+    fake.desktop.answerAgain(kThread);
+    main.tmrConfirmar.tick();
+    EXPECT_FALSE(main.tmrConfirmar.enabled());
+    EXPECT_EQ(icon("put away"), 1);
+
+    fake.desktop.stopAnswering(kThread);
+    hide("Painted", "brought up");
+    EXPECT_EQ(icon("brought up"), -1);
+    main.mnuSTMostrarPpal_Click();  // from the tray
+    ASSERT_TRUE(main.visible());
+    EXPECT_EQ(icon("brought up"), 0) << "not listed as the window came up";
+
+    hide("Painted", "while up");
+    EXPECT_EQ(icon("while up"), 0);
+    main.tmrConfirmar.tick();
+    EXPECT_EQ(icon("while up"), 0) << "read while its program was still at work";
+    fake.desktop.answerAgain(kThread);
+    main.tmrConfirmar.tick();
+    EXPECT_FALSE(main.tmrConfirmar.enabled());
+    EXPECT_EQ(icon("brought up"), 2);
+    EXPECT_EQ(icon("while up"), 3);
+    EXPECT_EQ(main.imlApp.images(), std::vector<std::vector<std::uint32_t>>(3, red));
+}
+
 TEST_F(MainWindowCommands, FakeClassIconsBelongToTheClassOfTheProcessAndScale) {
     const Hwnd a = fake.desktop.create("Shared", "a", {.processId = 1});
     const Hwnd b = fake.desktop.create("shared", "b", {.processId = 1});
