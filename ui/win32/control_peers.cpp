@@ -268,23 +268,28 @@ public:
     }
 };
 
-// The picture's bitmap, from its pixels or else its resource; nullptr for none. premultiplied:
-// the colours scaled by their alpha, as AlphaBlend takes them.
-HBITMAP pictureBitmap(const Picture& picture, HINSTANCE instance, bool premultiplied) {
+// Whether the picture is given by its pixels, rather than by a resource.
+bool hasPixels(const Picture& picture) {
     const auto count =
         static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
-    if (count > 0 && picture.pixels.size() >= count) {
+    return count > 0 && picture.pixels.size() >= count;
+}
+
+// The picture's bitmap, from its pixels or else its resource; nullptr for none. premultiplied:
+// the colours scaled by their alpha, as AlphaBlend takes them, and pixels without any alpha
+// made opaque.
+HBITMAP pictureBitmap(const Picture& picture, HINSTANCE instance, bool premultiplied) {
+    if (hasPixels(picture)) {
         if (!premultiplied)
             return createBitmap(picture.width, picture.height, picture.pixels.data());
+        const auto count =
+            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
         std::vector<std::uint32_t> pixels(picture.pixels.begin(), picture.pixels.begin() + count);
-        if (hasAlpha(pixels.data(), count)) {
-            for (std::uint32_t& p : pixels) {
-                const std::uint32_t a = p >> 24;
-                const auto scaled = [&](int shift) {
-                    return ((p >> shift & 0xFF) * a / 255) << shift;
-                };
-                p = (a << 24) | scaled(16) | scaled(8) | scaled(0);
-            }
+        const bool alpha = hasAlpha(pixels.data(), count);
+        for (std::uint32_t& p : pixels) {
+            const std::uint32_t a = alpha ? p >> 24 : 255;
+            const auto scaled = [&](int shift) { return ((p >> shift & 0xFF) * a / 255) << shift; };
+            p = (a << 24) | scaled(16) | scaled(8) | scaled(0);
         }
         return createBitmap(picture.width, picture.height, pixels.data());
     }
@@ -406,6 +411,8 @@ private:
     void showPicture() {
         if (bitmap_) DeleteObject(bitmap_);
         bitmap_ = pictureBitmap(box_.picture(), owner_.instance(), true);
+        // A bitmap resource's alpha is often zero where it means nothing: only pixels blend.
+        blend_ = hasPixels(box_.picture());
         InvalidateRect(hwnd_, nullptr, TRUE);
     }
 
@@ -423,7 +430,7 @@ private:
         if (bitmap_ && GetObjectW(bitmap_, sizeof info, &info)) {
             HDC source = CreateCompatibleDC(dc);
             HGDIOBJ old = SelectObject(source, bitmap_);
-            if (info.bmBitsPixel == 32) {
+            if (blend_) {
                 const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
                 GdiAlphaBlend(dc, 0, 0, area.right, area.bottom, source, 0, 0, info.bmWidth,
                               info.bmHeight, blend);
@@ -439,6 +446,7 @@ private:
 
     PictureBox& box_;
     HBITMAP bitmap_ = nullptr;
+    bool blend_ = false;
 };
 
 class TimerPeer final : public Peer {
