@@ -203,16 +203,19 @@ void Form::setWindowState(WindowState state) {
     }
 }
 
+void Form::realizeControls() {
+    if (!peer_) return;
+    // Image lists first: the controls that show their images look them up when created.
+    for (Control* control : controls_)
+        if (control->kind() == Kind::ImageList) control->realize();
+    for (std::size_t i = 0; i < controls_.size(); ++i) controls_[i]->realize();
+}
+
 void Form::load() {
     if (loaded_) return;
     if (Backend* b = backend()) {
         peer_ = b->createPeer(*this);
-        if (peer_) {
-            // Image lists first: the controls that show their images look them up when created.
-            for (Control* control : controls_)
-                if (control->kind() == Kind::ImageList) control->realize();
-            for (std::size_t i = 0; i < controls_.size(); ++i) controls_[i]->realize();
-        }
+        realizeControls();
     }
     loaded_ = true;
     shownSinceLoad_ = false;
@@ -221,7 +224,11 @@ void Form::load() {
 }
 
 void Form::show() {
-    if (!loaded_) load();
+    if (!loaded_) {
+        loadingToShow_ = true;
+        load();
+        loadingToShow_ = false;
+    }
     if (!loaded_) return;  // unloaded by its own Form_Load
     visible_ = true;
     // The real window reports its own resize, and what that runs may even unload the form.

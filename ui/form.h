@@ -310,6 +310,12 @@ public:
     void setTestHandle(Hwnd handle) { testHandle_ = handle; }
 
     FormPeer* peer() const { return peer_.get(); }
+    // Whether the form is being loaded by show(), to be shown at once. A backend may put off
+    // making its controls' windows until the first show, and so need no more than its own
+    // window for a form that stays hidden; not for one that shows at once.
+    bool loadingToShow() const { return loadingToShow_; }
+    // Gives the controls that have none their counterparts: called by such a backend.
+    void realizeControls();
 
     // Called by the backend when the user or the system acts on the window.
     void userResized(Rect rect, WindowState state);
@@ -369,6 +375,7 @@ private:
     bool loaded_ = false;
     bool unloading_ = false;
     bool tearingDown_ = false;  // peers going: what the window reports no longer matters
+    bool loadingToShow_ = false;
     WindowState state_ = WindowState::Normal;
     // Without a backend: whether the form was shown since load, and the state it was last
     // shown in, so that resizes come when a real window's would.

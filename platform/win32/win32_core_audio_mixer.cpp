@@ -6,11 +6,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
+#include "platform/win32/system_library.h"
 #include "platform/win32/text.h"
 #include "platform/win32/win32_mixer.h"
 
 namespace kvr::platform {
+
+struct Win32CoreAudioMixer::Api {
+    decltype(&CoInitializeEx) initialize = nullptr;
+    decltype(&CoUninitialize) uninitialize = nullptr;
+    decltype(&CoCreateInstance) create = nullptr;
+    decltype(&CoTaskMemFree) free = nullptr;
+};
+
+Win32CoreAudioMixer::Win32CoreAudioMixer(std::wstring library) : library_(std::move(library)) {}
 
 Win32CoreAudioMixer::~Win32CoreAudioMixer() {
     for (auto& [handle, endpoint] : open_) endpoint.volume->Release();
@@ -21,17 +32,29 @@ Win32CoreAudioMixer::~Win32CoreAudioMixer() {
 void Win32CoreAudioMixer::release() {
     if (devices_ != nullptr) devices_->Release();
     devices_ = nullptr;
-    if (comStarted_) CoUninitialize();
+    if (comStarted_) api_->uninitialize();
     comStarted_ = false;
 }
 
 bool Win32CoreAudioMixer::start() {
     if (devices_ != nullptr) return true;
+    if (!api_) {
+        HMODULE com = win32::loadSystemLibrary(library_.c_str());
+        if (com == nullptr) return false;
+        auto api = std::make_unique<Api>();
+        if (!win32::bind(com, "CoInitializeEx", api->initialize) ||
+            !win32::bind(com, "CoUninitialize", api->uninitialize) ||
+            !win32::bind(com, "CoCreateInstance", api->create) ||
+            !win32::bind(com, "CoTaskMemFree", api->free)) {
+            return false;
+        }
+        api_ = std::move(api);
+    }
     // The user-interface thread may already be in an apartment of either kind; either serves.
-    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    if (SUCCEEDED(CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
-                                   __uuidof(IMMDeviceEnumerator),
-                                   reinterpret_cast<void**>(&devices_)))) {
+    comStarted_ = SUCCEEDED(api_->initialize(nullptr, COINIT_APARTMENTTHREADED));
+    if (SUCCEEDED(api_->create(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_INPROC_SERVER,
+                               __uuidof(IMMDeviceEnumerator),
+                               reinterpret_cast<void**>(&devices_)))) {
         return true;
     }
     devices_ = nullptr;
@@ -53,13 +76,13 @@ MmResult Win32CoreAudioMixer::activate(IMMDevice* device, HMixer& mixer) {
     }
     device->Release();
     if (FAILED(hr) || volume == nullptr) {
-        if (id != nullptr) CoTaskMemFree(id);
+        if (id != nullptr) api_->free(id);
         if (open_.empty()) release();
         return MMSYSERR_NODRIVER;
     }
     mixer = next_++;
     open_[mixer] = {volume, win32::toUtf8(id)};
-    CoTaskMemFree(id);
+    api_->free(id);
     return MMSYSERR_NOERROR;
 }
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <future>
 #include <thread>
 
 namespace kvr::platform {
@@ -13,6 +12,10 @@ struct Win32Input::Hook {
     LowLevelMouseProc procedure;
     std::thread thread;
     DWORD threadId = 0;
+    // Signalled by the thread once it knows whether the hook is set: a std::promise would
+    // bring several kilobytes of the runtime into the executable.
+    HANDLE told = nullptr;
+    bool set = false;
 };
 
 namespace {
@@ -37,14 +40,15 @@ LRESULT CALLBACK lowLevelMouse(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void hookThread(Win32Input::Hook* hook, std::promise<bool> set) {
+void hookThread(Win32Input::Hook* hook) {
     current = hook;
     MSG msg;
     // The queue exists before anyone is told the thread's id, so that WM_QUIT has a place.
     PeekMessageW(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     hook->threadId = GetCurrentThreadId();
     HHOOK handle = SetWindowsHookExW(WH_MOUSE_LL, lowLevelMouse, GetModuleHandleW(nullptr), 0);
-    set.set_value(handle != nullptr);
+    hook->set = handle != nullptr;
+    SetEvent(hook->told);
     if (!handle) return;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
@@ -65,10 +69,12 @@ Input::HookHandle Win32Input::setMouseHook(LowLevelMouseProc procedure) {
     if (!procedure) return 0;
     auto hook = std::make_unique<Hook>();
     hook->procedure = std::move(procedure);
-    std::promise<bool> set;
-    auto isSet = set.get_future();
-    hook->thread = std::thread(hookThread, hook.get(), std::move(set));
-    if (!isSet.get()) {
+    hook->told = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!hook->told) return 0;
+    hook->thread = std::thread(hookThread, hook.get());
+    WaitForSingleObject(hook->told, INFINITE);
+    CloseHandle(hook->told);
+    if (!hook->set) {
         hook->thread.join();
         return 0;
     }

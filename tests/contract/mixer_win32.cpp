@@ -4,7 +4,9 @@
 
 #include <cstdio>
 
+#include "engine/snd_mixer.h"
 #include "platform/preferred_mixer.h"
+#include "platform/services.h"
 #include "platform/win32/win32_mixer.h"
 
 namespace kvr::platform {
@@ -64,6 +66,46 @@ TEST(MixerWin32, TheProgramUsesTheEndpointExactlyWhenWritingItReadsBack) {
     EXPECT_EQ(mixer.chosen(), writes ? static_cast<Mixer*>(&endpoint) : &winmm);
     std::printf("[ note ] the program's mixer here: %s\n", writes ? "Core Audio" : "winmm");
     EXPECT_EQ(mixer.close(h), mm::kNoError);
+}
+
+// The mixers load their libraries at their first open. One that cannot (a damaged system, a
+// stripped-down one) has no device and knows no handle, and the program's mute through it
+// opens nothing, writes nothing and goes on.
+TEST(MixerWin32, AMixerWhoseLibraryDoesNotLoadOpensNothingAndTheProgramGoesOn) {
+    Win32CoreAudioMixer endpoint(L"kvr-no-such-library.dll");
+    Win32WinmmMixer winmm(L"kvr-no-such-library.dll");
+    for (Mixer* m : {static_cast<Mixer*>(&endpoint), static_cast<Mixer*>(&winmm)}) {
+        HMixer h = 0;
+        EXPECT_EQ(m->open(0, h), mm::kNoDriver);
+        EXPECT_EQ(h, 0u);
+        EXPECT_EQ(m->openDevice("winmm:Speakers", h), mm::kNoDriver);
+        // Not even a handle another mixer gave out is taken for one.
+        const HMixer other = 1;
+        MixerLine line;
+        MixerControl control;
+        std::uint32_t value = 0;
+        std::string id;
+        EXPECT_EQ(m->lineByComponentType(other, mm::kComponentSpeakers, line), mm::kInvalHandle);
+        EXPECT_EQ(m->lineControlByType(other, line.lineId, mm::kControlVolume, control),
+                  mm::kInvalHandle);
+        EXPECT_EQ(m->controlValue(other, 0, value), mm::kInvalHandle);
+        EXPECT_EQ(m->setControlValue(other, 0, 0), mm::kInvalHandle);
+        EXPECT_EQ(m->deviceId(other, id), mm::kInvalHandle);
+        EXPECT_EQ(m->close(other), mm::kInvalHandle);
+    }
+
+    PreferredMixer mixer(endpoint, winmm);
+    const Services saved = installed();
+    Services services = saved;
+    services.mixer = &mixer;
+    install(services);
+    SndMixer::resetForTests();
+    SndMixer::OpenMixer();
+    EXPECT_EQ(SndMixer::MixerHandle, 0u);
+    EXPECT_FALSE(SndMixer::WriteVolume("winmm:Speakers", 0));
+    EXPECT_FALSE(SndMixer::ReadVolume("winmm:Speakers").has_value());
+    SndMixer::CloseMixer();
+    install(saved);
 }
 
 }  // namespace

@@ -364,6 +364,43 @@ TEST_F(UiBackend, ListViewShowsColumnsItemsIconsAndOrder) {
     EXPECT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
 }
 
+TEST_F(UiBackend, AFormLoadedHiddenMakesItsControlsAtItsFirstShowWithWhatTheyWereGiven) {
+    ProbeForm form;
+    form.load();
+    HWND window = windowOf(form);
+    ASSERT_NE(window, nullptr);
+    // A hidden window has its menus and timers, but no control windows yet.
+    EXPECT_NE(GetMenu(window), nullptr);
+    EXPECT_EQ(FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr), nullptr);
+    EXPECT_EQ(FindWindowExW(window, nullptr, L"Static", nullptr), nullptr);
+
+    form.lblTexto.setCaption("Adi\xC3\xB3s");
+    EXPECT_EQ(form.imlIcons.add(ImageList::Pixels(16 * 16, 0xFF00FF00u)), 1);
+    form.lsvLista.add(ListItem{"Bloc de notas", {"Notepad"}, "0x10", 1, false});
+    form.lsvLista.add(ListItem{"Calc", {"SciCalc"}, "0x20", 0, false});
+    form.lsvLista.sortBy(0, SortOrder::Descending);
+    form.show();
+    HWND list = FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(firstColumn(list), (std::vector<std::wstring>{L"Calc", L"Bloc de notas"}));
+    HDITEMW arrow{};
+    arrow.mask = HDI_FORMAT;
+    SendMessageW(reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0)), HDM_GETITEMW, 0,
+                 reinterpret_cast<LPARAM>(&arrow));
+    EXPECT_TRUE(arrow.fmt & HDF_SORTDOWN);
+    auto images =
+        reinterpret_cast<HIMAGELIST>(SendMessageW(list, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(images), 1);
+    EXPECT_NE(FindWindowExW(window, nullptr, L"Static", L"Adi\u00F3s"), nullptr);
+
+    // Hidden and shown again: the same controls, not a second set.
+    form.hide();
+    form.show();
+    EXPECT_EQ(FindWindowExW(window, list, WC_LISTVIEWW, nullptr), nullptr);
+    EXPECT_EQ(FindWindowExW(window, nullptr, WC_LISTVIEWW, nullptr), list);
+}
+
 TEST_F(UiBackend, ListViewSelectionAndClicksTravelBothWays) {
     ProbeForm form;
     form.show();

@@ -101,5 +101,33 @@ TEST_F(UiTray, AFormHearsTheTaskbarBroadcastAndOnlyTheMessagesItNamed) {
     form.unload();
 }
 
+// The picture box paints its picture itself: straight pixels without any alpha are opaque,
+// pixels with alpha let the form's background through.
+TEST_F(UiTray, AShownPictureBoxPaintsItsPixelsOpaqueWithoutAlphaAndBlendedWithIt) {
+    TrayForm form;
+    form.picSysTray.setVisible(true);
+    form.picSysTray.setRect({10, 10, 16, 16});
+    form.picSysTray.setPicture({16, 16, std::vector<std::uint32_t>(16 * 16, 0x000000FFu)});
+    form.show();
+    const HWND box = windowOf(form.picSysTray.hWnd());
+    ASSERT_NE(box, nullptr);
+    const auto pixel = [](HWND window, int x, int y) {
+        UpdateWindow(window);
+        HDC dc = GetDC(window);
+        const COLORREF colour = GetPixel(dc, x, y);
+        ReleaseDC(window, dc);
+        return colour;
+    };
+    EXPECT_EQ(pixel(box, 8, 8), RGB(0, 0, 255));
+
+    std::vector<std::uint32_t> half(16 * 16, 0);
+    for (std::size_t i = 0; i < half.size(); ++i)
+        if (i % 16 < 8) half[i] = 0xFFFF0000u;
+    form.picSysTray.setPicture({16, 16, half});
+    EXPECT_EQ(pixel(box, 4, 8), RGB(255, 0, 0));
+    EXPECT_EQ(pixel(box, 12, 8), pixel(windowOf(form.hWnd()), 150, 100));
+    form.unload();
+}
+
 }  // namespace
 }  // namespace kvr::ui

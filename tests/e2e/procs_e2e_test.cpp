@@ -108,6 +108,10 @@ TEST_F(HidingByProgram, ShiftF4HidesItsWindowsAndLaterOnesUntilCtrlF4ShowsThemAl
 
     HWND main = mainWindow(kvr, 5000);
     ASSERT_TRUE(main);
+    // The list as the user sees it: the window's controls are made when it first shows.
+    press(18, 87);  // Alt+W
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000))
+        << "Alt+W did not show the main window";
     const auto rows = probe::listViewRows(probe::findListView(main), 3);
     ASSERT_TRUE(rows) << "the main window's list could not be read";
     EXPECT_TRUE(rows->empty()) << "windows hidden by program do not go into the list";

@@ -164,14 +164,18 @@ protected:
 TEST_F(Sound, HidingUnderTheMouseMutesAndShowingTheLastWindowGivesTheVolumeBack) {
     ASSERT_NO_FATAL_FAILURE(startTraced());
     EXPECT_TRUE(writesAre({}, "the start"));
-    // Nothing of the sound is touched before the first mute.
+    // Nothing of the sound is touched before the first mute, nor its libraries loaded: they
+    // cost megabytes a program that never mutes need not pay.
     EXPECT_EQ(count(trace(), "AEV_SetMasterVolumeLevelScalar"), 0u) << trace();
+    for (const char* library : {"winmm.dll", "ole32.dll"})
+        EXPECT_EQ(probe::moduleLoaded(kvr.pid(), library), false) << library << " at the start";
 
     HWND w = target("Sound target", 0);
     ASSERT_TRUE(probe::moveMouseOver(w));
     press(16, 120);  // Shift+F9
     ASSERT_TRUE(becomes(w, false, "Shift+F9"));
     EXPECT_TRUE(writesAre({0.0}, "Shift+F9"));
+    EXPECT_EQ(probe::moduleLoaded(kvr.pid(), "winmm.dll"), true) << "the mute's mixer";
     // The endpoint's volume is tried once, when the mixer first opens, and found not to work
     // here.
     press(17, 120);  // Ctrl+F9: show last

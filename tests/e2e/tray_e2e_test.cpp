@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include "probe_dialog.h"
+#include "probe_listview.h"
 
 namespace e2e {
 namespace {
@@ -105,12 +106,18 @@ TEST_F(TrayIconE2e, StartsInTheTrayWithTheTranslatedTitleAndLeftClickAndCloseBox
     auto shown = icon();
     ASSERT_TRUE(shown) << "no icon with the tip " << probe::quote(tip) << "; icons:" << tips();
     EXPECT_FALSE(probe::isVisible(main));
+    // Waiting in the notification area costs no common controls: they come with the first
+    // window that shows one, with its controls made then.
+    EXPECT_EQ(probe::moduleLoaded(kvr.pid(), "comctl32.dll"), false) << "at the start";
+    EXPECT_EQ(probe::findListView(main), nullptr) << "a list before the window first shows";
     screenshot("icon");
 
     ASSERT_TRUE(clickIcon(*shown));
     ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000))
         << "a left click on the icon did not show the main window";
     EXPECT_TRUE(iconGone());
+    EXPECT_EQ(probe::moduleLoaded(kvr.pid(), "comctl32.dll"), true) << "once the window shows";
+    EXPECT_NE(probe::findListView(main), nullptr) << "the list of hidden windows";
 
     // The close box puts the window away and the icon back.
     ASSERT_TRUE(PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0));

@@ -168,6 +168,9 @@ bool simulateLogoff(HWND main);
 std::string hiddenJournal();
 // The process's working set and private bytes, in bytes; false when they cannot be read.
 bool processMemory(DWORD pid, std::size_t* workingSet, std::size_t* privateBytes);
+// Whether process pid has loaded the library of that file name (case-insensitive, no folder);
+// nothing when its modules cannot be listed.
+std::optional<bool> moduleLoaded(DWORD pid, const std::string& fileName);
 
 // ---- processes ----
 class Process {

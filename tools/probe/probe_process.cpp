@@ -120,4 +120,19 @@ bool processMemory(DWORD pid, std::size_t* workingSet, std::size_t* privateBytes
     return true;
 }
 
+std::optional<bool> moduleLoaded(DWORD pid, const std::string& fileName) {
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snap == INVALID_HANDLE_VALUE) return std::nullopt;
+    const std::wstring want = widen(fileName);
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    bool found = false;
+    for (BOOL more = Module32FirstW(snap, &module); more && !found;
+         more = Module32NextW(snap, &module)) {
+        found = _wcsicmp(module.szModule, want.c_str()) == 0;
+    }
+    CloseHandle(snap);
+    return found;
+}
+
 }  // namespace probe

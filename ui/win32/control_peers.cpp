@@ -72,7 +72,7 @@ HBITMAP createBitmap(int width, int height, const std::uint32_t* pixels) {
 // Child windows
 
 WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* className, DWORD style,
-                       DWORD exStyle)
+                       DWORD exStyle, bool watchesFocus)
     : owner_(owner), control_(control) {
     style |= WS_CHILD;
     if (control.visible()) style |= WS_VISIBLE;
@@ -84,7 +84,8 @@ WindowPeer::WindowPeer(FormWindow& owner, Control& control, const wchar_t* class
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(owner.nextId())),
                             owner.instance(), nullptr);
     applyFont(control.font());
-    if (hwnd_) SetWindowSubclass(hwnd_, watchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (hwnd_ && watchesFocus)
+        comctl().setWindowSubclass(hwnd_, watchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
 WindowPeer::~WindowPeer() {
@@ -97,10 +98,10 @@ WindowPeer::~WindowPeer() {
 LRESULT CALLBACK WindowPeer::watchFocus(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR id, DWORD_PTR self) {
     if (message == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, watchFocus, id);
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        comctl().removeWindowSubclass(hwnd, watchFocus, id);
+        return comctl().defSubclassProc(hwnd, message, wParam, lParam);
     }
-    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    const LRESULT result = comctl().defSubclassProc(hwnd, message, wParam, lParam);
     if (message == WM_SETFOCUS) {
         auto* peer = reinterpret_cast<WindowPeer*>(self);
         // What the focus events run may destroy this peer: nothing of it is touched after.
@@ -201,7 +202,7 @@ public:
     LabelPeer(FormWindow& owner, Label& label)
         : WindowPeer(owner, label, L"STATIC", SS_NOTIFY | alignmentStyle(label.alignment()), 0),
           label_(label) {
-        if (hwnd_) SetWindowSubclass(hwnd_, paint, 1, reinterpret_cast<DWORD_PTR>(this));
+        if (hwnd_) comctl().setWindowSubclass(hwnd_, paint, 1, reinterpret_cast<DWORD_PTR>(this));
     }
 
     void changed(Control& control, Change what) override {
@@ -230,8 +231,8 @@ public:
 private:
     static LRESULT CALLBACK paint(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR self) {
-        if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, paint, id);
-        if (message != WM_PAINT) return DefSubclassProc(hwnd, message, wParam, lParam);
+        if (message == WM_NCDESTROY) comctl().removeWindowSubclass(hwnd, paint, id);
+        if (message != WM_PAINT) return comctl().defSubclassProc(hwnd, message, wParam, lParam);
         auto* peer = reinterpret_cast<LabelPeer*>(self);
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(hwnd, &ps);
@@ -267,6 +268,37 @@ public:
     }
 };
 
+// Whether the picture is given by its pixels, rather than by a resource.
+bool hasPixels(const Picture& picture) {
+    const auto count =
+        static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+    return count > 0 && picture.pixels.size() >= count;
+}
+
+// The picture's bitmap, from its pixels or else its resource; nullptr for none. premultiplied:
+// the colours scaled by their alpha, as AlphaBlend takes them, and pixels without any alpha
+// made opaque.
+HBITMAP pictureBitmap(const Picture& picture, HINSTANCE instance, bool premultiplied) {
+    if (hasPixels(picture)) {
+        if (!premultiplied)
+            return createBitmap(picture.width, picture.height, picture.pixels.data());
+        const auto count =
+            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
+        std::vector<std::uint32_t> pixels(picture.pixels.begin(), picture.pixels.begin() + count);
+        const bool alpha = hasAlpha(pixels.data(), count);
+        for (std::uint32_t& p : pixels) {
+            const std::uint32_t a = alpha ? p >> 24 : 255;
+            const auto scaled = [&](int shift) { return ((p >> shift & 0xFF) * a / 255) << shift; };
+            p = (a << 24) | scaled(16) | scaled(8) | scaled(0);
+        }
+        return createBitmap(picture.width, picture.height, pixels.data());
+    }
+    if (picture.resource)
+        return static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(picture.resource),
+                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    return nullptr;
+}
+
 // The picture is stretched over the control; its bitmap lives as long as the peer shows it.
 class PicturePeer final : public WindowPeer {
 public:
@@ -275,14 +307,9 @@ public:
           picture_(control),
           instance_(owner.instance()) {
         showPicture();
-        // A picture box may be the window of a notification-area icon.
-        if (hwnd_ && control.kind() == Kind::PictureBox)
-            SetWindowSubclass(hwnd_, trayCallback, 1,
-                              reinterpret_cast<DWORD_PTR>(static_cast<PictureBox*>(&control)));
     }
 
     ~PicturePeer() override {
-        if (hwnd_) RemoveWindowSubclass(hwnd_, trayCallback, 1);
         if (hwnd_) DestroyWindow(hwnd_);
         hwnd_ = nullptr;
         if (bitmap_) DeleteObject(bitmap_);
@@ -300,29 +327,9 @@ public:
     }
 
 private:
-    // The icon's callback: lParam holds the mouse message. The handler may unload the form, and
-    // this window with it: nothing of it is touched afterwards.
-    static LRESULT CALLBACK trayCallback(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR control) {
-        if (message == PictureBox::kTrayCallbackMessage) {
-            reinterpret_cast<PictureBox*>(control)->trayMessage(LOWORD(lParam));
-            return 0;
-        }
-        if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, trayCallback, id);
-        return DefSubclassProc(hwnd, message, wParam, lParam);
-    }
-
     void showPicture() {
         if (!hwnd_) return;
-        const Picture& picture = picture_.picture();
-        HBITMAP bitmap = nullptr;
-        const auto count =
-            static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height);
-        if (count > 0 && picture.pixels.size() >= count)
-            bitmap = createBitmap(picture.width, picture.height, picture.pixels.data());
-        else if (picture.resource)
-            bitmap = static_cast<HBITMAP>(LoadImageW(instance_, MAKEINTRESOURCEW(picture.resource),
-                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+        HBITMAP bitmap = pictureBitmap(picture_.picture(), instance_, false);
         auto previous = reinterpret_cast<HBITMAP>(
             SendMessageW(hwnd_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap)));
         // A static control of version 6 may show a copy of a bitmap with alpha; the copy is
@@ -337,6 +344,109 @@ private:
     PictureControl& picture_;
     HINSTANCE instance_;
     HBITMAP bitmap_ = nullptr;
+};
+
+// A picture box may be the window of a notification-area icon, which exists while its form is
+// hidden: a window of the backend's own class that paints its picture itself, where a static
+// control would load the common controls.
+class PictureBoxPeer final : public WindowPeer {
+public:
+    static constexpr wchar_t kClass[] = L"KVR_PictureBox";
+
+    PictureBoxPeer(FormWindow& owner, PictureBox& box)
+        : WindowPeer(owner, box, registered(owner.instance()), 0, 0, false), box_(box) {
+        if (!hwnd_) return;
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        showPicture();
+    }
+
+    ~PictureBoxPeer() override {
+        if (hwnd_) SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        if (bitmap_) DeleteObject(bitmap_);
+    }
+
+    void changed(Control& control, Change what) override {
+        if (what == Change::Image)
+            showPicture();
+        else
+            WindowPeer::changed(control, what);
+    }
+
+private:
+    static const wchar_t* registered(HINSTANCE instance) {
+        // Fails harmlessly once the class is there.
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = procedure;
+        windowClass.hInstance = instance;
+        windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = kClass;
+        RegisterClassW(&windowClass);
+        return kClass;
+    }
+
+    static LRESULT CALLBACK procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<PictureBoxPeer*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (!self) return DefWindowProcW(hwnd, message, wParam, lParam);
+        switch (message) {
+            case PictureBox::kTrayCallbackMessage:
+                // The icon's mouse message is in lParam. The handler may unload the form, and
+                // this window with it: nothing of it is touched afterwards.
+                self->box_.trayMessage(LOWORD(lParam));
+                return 0;
+            case WM_PAINT:
+                self->paint();
+                return 0;
+            case WM_SETFOCUS: {
+                const LRESULT result = DefWindowProcW(hwnd, message, wParam, lParam);
+                self->owner_.form().userFocused(&self->control_);
+                return result;
+            }
+            case WM_NCDESTROY:
+                SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+                break;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+
+    void showPicture() {
+        if (bitmap_) DeleteObject(bitmap_);
+        bitmap_ = pictureBitmap(box_.picture(), owner_.instance(), true);
+        // A bitmap resource's alpha is often zero where it means nothing: only pixels blend.
+        blend_ = hasPixels(box_.picture());
+        InvalidateRect(hwnd_, nullptr, TRUE);
+    }
+
+    void paint() {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        RECT area{};
+        GetClientRect(hwnd_, &area);
+        // The parent says the background, as it does for the system's static control.
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageW(GetParent(hwnd_), WM_CTLCOLORSTATIC,
+                                                           reinterpret_cast<WPARAM>(dc),
+                                                           reinterpret_cast<LPARAM>(hwnd_)));
+        FillRect(dc, &area, brush ? brush : GetSysColorBrush(COLOR_BTNFACE));
+        BITMAP info{};
+        if (bitmap_ && GetObjectW(bitmap_, sizeof info, &info)) {
+            HDC source = CreateCompatibleDC(dc);
+            HGDIOBJ old = SelectObject(source, bitmap_);
+            if (blend_) {
+                const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+                GdiAlphaBlend(dc, 0, 0, area.right, area.bottom, source, 0, 0, info.bmWidth,
+                              info.bmHeight, blend);
+            } else {
+                StretchBlt(dc, 0, 0, area.right, area.bottom, source, 0, 0, info.bmWidth,
+                           info.bmHeight, SRCCOPY);
+            }
+            SelectObject(source, old);
+            DeleteDC(source);
+        }
+        EndPaint(hwnd_, &ps);
+    }
+
+    PictureBox& box_;
+    HBITMAP bitmap_ = nullptr;
+    bool blend_ = false;
 };
 
 class TimerPeer final : public Peer {
@@ -382,12 +492,15 @@ std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control) {
         case Kind::Frame:
             if (!static_cast<Frame&>(control).border) return createInputPeer(owner, control);
             return std::make_unique<ButtonPeer>(owner, control, BS_GROUPBOX);
-        case Kind::PictureBox:
         case Kind::Image:
             return std::make_unique<PicturePeer>(owner, static_cast<PictureControl&>(control));
         default:
             return nullptr;
     }
+}
+
+std::unique_ptr<Peer> createPictureBoxPeer(FormWindow& owner, PictureBox& box) {
+    return std::make_unique<PictureBoxPeer>(owner, box);
 }
 
 std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer) {
@@ -401,8 +514,8 @@ ImageListPeer::ImageListPeer(FormWindow& owner, ImageList& list)
     : owner_(owner),
       list_(list),
       size_(owner.scale(list.imageSize())),
-      images_(ImageList_Create(size_, size_, ILC_COLOR32 | ILC_MASK,
-                               static_cast<int>(list.images().size()), 8)) {
+      images_(comctl().imageListCreate(size_, size_, ILC_COLOR32 | ILC_MASK,
+                                       static_cast<int>(list.images().size()), 8)) {
     addMissing();
 }
 
@@ -410,7 +523,7 @@ ImageListPeer::~ImageListPeer() {
     if (!images_) return;
     // Controls share the list rather than own it; one that outlives it must let go first.
     owner_.forgetImages(images_);
-    ImageList_Destroy(images_);
+    comctl().imageListDestroy(images_);
 }
 
 void ImageListPeer::changed(Control& control, Change what) {
@@ -421,7 +534,7 @@ void ImageListPeer::dpiChanged() {
     if (!images_) return;
     size_ = owner_.scale(list_.imageSize());
     // Same handle, emptied at the new size: the controls that show it keep it.
-    ImageList_SetIconSize(images_, size_, size_);
+    comctl().imageListSetIconSize(images_, size_, size_);
     addMissing();
 }
 
@@ -452,15 +565,15 @@ void ImageListPeer::addMissing() {
     if (!images_) return;
     const int size = size_;
     const auto& images = list_.images();
-    for (auto i = static_cast<std::size_t>(ImageList_GetImageCount(images_)); i < images.size();
-         ++i) {
+    for (auto i = static_cast<std::size_t>(comctl().imageListGetImageCount(images_));
+         i < images.size(); ++i) {
         const std::vector<std::uint32_t> scaled = imageAt(list_, i, size);
         const std::uint32_t* pixels = scaled.data();
         const bool alpha =
             hasAlpha(pixels, static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
         HBITMAP color = createBitmap(size, size, pixels);
         HBITMAP mask = createMask(size, pixels, alpha);
-        ImageList_Add(images_, color, mask);
+        comctl().imageListAdd(images_, color, mask);
         if (color) DeleteObject(color);
         if (mask) DeleteObject(mask);
     }

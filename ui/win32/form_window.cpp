@@ -10,13 +10,7 @@ namespace kvr::ui {
 using win32::FormWindow;
 
 Win32Backend::Win32Backend(void* instance, int iconResource)
-    : instance_(instance), iconResource_(iconResource) {
-    INITCOMMONCONTROLSEX classes{};
-    classes.dwSize = sizeof classes;
-    classes.dwICC = ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                    ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES;
-    InitCommonControlsEx(&classes);
-}
+    : instance_(instance), iconResource_(iconResource) {}
 
 std::unique_ptr<FormPeer> Win32Backend::createPeer(Form& form) {
     auto* instance = static_cast<HINSTANCE>(instance_);
@@ -101,16 +95,16 @@ LRESULT CALLBACK forwardToForm(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         case WM_CTLCOLORLISTBOX:
             return SendMessageW(reinterpret_cast<HWND>(form), message, wParam, lParam);
         case WM_NCDESTROY:
-            RemoveWindowSubclass(hwnd, forwardToForm, id);
+            comctl().removeWindowSubclass(hwnd, forwardToForm, id);
             break;
     }
-    return DefSubclassProc(hwnd, message, wParam, lParam);
+    return comctl().defSubclassProc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace
 
 FormWindow::FormWindow(Form& form, HINSTANCE instance, HICON icon)
-    : form_(form), instance_(instance) {
+    : form_(form), instance_(instance), controlsMade_(form.loadingToShow()) {
     const std::wstring className = L"KVR_" + toWide(form.name());
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
@@ -420,6 +414,12 @@ void FormWindow::changed(Form& form, Change what) {
         }
         case Change::Visible:
             if (form.visible()) {
+                // Again at every show: a control whose window could not be made (the common
+                // controls failed to load) gets another try.
+                controlsMade_ = true;
+                auto alive = alive_;
+                form.realizeControls();
+                if (!*alive || !hwnd_) return;
                 showAsState();
             } else {
                 releaseModalOwner();
@@ -454,13 +454,22 @@ void FormWindow::bringToTop() {
 
 std::unique_ptr<ControlPeer> FormWindow::createPeer(Control& control) {
     if (!hwnd_) return nullptr;
+    // What a hidden window needs: its menus, its timers, and its picture boxes, which may be
+    // the windows of notification-area icons. The rest comes with the first show.
     switch (control.kind()) {
         case Kind::MenuItem:
             return std::make_unique<MenuPeer>(*this, static_cast<MenuItem&>(control));
-        case Kind::ImageList:
-            return std::make_unique<ImageListPeer>(*this, static_cast<ImageList&>(control));
         case Kind::Timer:
             return createTimerPeer(*this, static_cast<Timer&>(control));
+        case Kind::PictureBox:
+            return createPictureBoxPeer(*this, static_cast<PictureBox&>(control));
+        default:
+            break;
+    }
+    if (!controlsMade_ || !loadCommonControls()) return nullptr;
+    switch (control.kind()) {
+        case Kind::ImageList:
+            return std::make_unique<ImageListPeer>(*this, static_cast<ImageList&>(control));
         case Kind::ListView:
             return createListViewPeer(*this, static_cast<ListView&>(control));
         case Kind::TreeView:
@@ -476,7 +485,6 @@ std::unique_ptr<ControlPeer> FormWindow::createPeer(Control& control) {
         case Kind::Label:
         case Kind::CommandButton:
         case Kind::Frame:
-        case Kind::PictureBox:
         case Kind::Image:
             return createWindowPeer(*this, control);
         default:
@@ -494,7 +502,10 @@ HWND FormWindow::parentFor(const Control& control) const {
     if (control.container) {
         if (auto* peer = dynamic_cast<Peer*>(control.container->peer())) {
             if (HWND container = peer->window()) {
-                SetWindowSubclass(container, forwardToForm, 1, reinterpret_cast<DWORD_PTR>(hwnd_));
+                // A picture box is made before the common controls are loaded.
+                if (const CommonControls* controls = loadCommonControls())
+                    controls->setWindowSubclass(container, forwardToForm, 1,
+                                                reinterpret_cast<DWORD_PTR>(hwnd_));
                 return container;
             }
         }

@@ -61,7 +61,7 @@ public:
           box_(box) {
         if (!hwnd_) return;
         pushText();
-        SetWindowSubclass(hwnd_, keys, 1, reinterpret_cast<DWORD_PTR>(this));
+        comctl().setWindowSubclass(hwnd_, keys, 1, reinterpret_cast<DWORD_PTR>(this));
     }
 
     void changed(Control& control, Change what) override {
@@ -106,10 +106,10 @@ private:
                 break;
             }
             case WM_NCDESTROY:
-                RemoveWindowSubclass(hwnd, keys, id);
+                comctl().removeWindowSubclass(hwnd, keys, id);
                 break;
         }
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        return comctl().defSubclassProc(hwnd, message, wParam, lParam);
     }
 
     TextBox& box_;

@@ -27,6 +27,8 @@ public:
                                             list.fullRowSelect ? LVS_EX_FULLROWSELECT : 0);
         pushColumns();
         pushItems();
+        // Made at the first show, after the list may have been sorted.
+        if (list.sorted()) pushSortArrow();
     }
 
     void changed(Control& control, Change what) override {

@@ -29,6 +29,25 @@ inline Hwnd toHwnd(HWND window) {
 class FormWindow;
 class MenuPeer;
 
+// The common controls (comctl32, version 6 as the manifest asks) cost megabytes of resident
+// memory: they are loaded when a form first shows a control that needs them, not at start, so
+// a program that waits in the notification area with its windows never opened goes without.
+struct CommonControls {
+    decltype(&::SetWindowSubclass) setWindowSubclass = nullptr;
+    decltype(&::RemoveWindowSubclass) removeWindowSubclass = nullptr;
+    decltype(&::DefSubclassProc) defSubclassProc = nullptr;
+    decltype(&::ImageList_Create) imageListCreate = nullptr;
+    decltype(&::ImageList_Destroy) imageListDestroy = nullptr;
+    decltype(&::ImageList_SetIconSize) imageListSetIconSize = nullptr;
+    decltype(&::ImageList_GetImageCount) imageListGetImageCount = nullptr;
+    decltype(&::ImageList_Add) imageListAdd = nullptr;
+};
+// Loads the library and registers its window classes at the first call; nullptr when it
+// cannot be loaded, and then again at the next call.
+const CommonControls* loadCommonControls();
+// What loadCommonControls loaded: only peers made after it succeeded call this.
+const CommonControls& comctl();
+
 // What the form's window procedure may ask of a control's counterpart.
 class Peer : public ControlPeer {
 public:
@@ -114,6 +133,9 @@ private:
     UINT nextId_ = 100;
     int dpi_ = 96;
     HWND modalOwner_ = nullptr;
+    // Whether the controls' windows are made: when the form is loaded to be shown at once,
+    // else at its first show.
+    bool controlsMade_;
     // Set to false when this object goes, so a handler that unloaded the form tells the
     // window procedure still on the stack not to touch it.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
@@ -159,8 +181,10 @@ private:
 // A control that is a child window: caption, enabled, visible, position and font.
 class WindowPeer : public Peer {
 public:
+    // watchesFocus: whether the control's window is subclassed to report the focus it gets;
+    // a window of the backend's own class reports it itself.
     WindowPeer(FormWindow& owner, Control& control, const wchar_t* className, DWORD style,
-               DWORD exStyle);
+               DWORD exStyle, bool watchesFocus = true);
     ~WindowPeer() override;
     HWND window() const override { return hwnd_; }
     Hwnd windowHandle() const override { return toHwnd(hwnd_); }
@@ -191,6 +215,8 @@ std::unique_ptr<Peer> createWindowPeer(FormWindow& owner, Control& control);
 std::unique_ptr<Peer> createListViewPeer(FormWindow& owner, ListView& list);
 std::unique_ptr<Peer> createTreeViewPeer(FormWindow& owner, TreeView& tree);
 std::unique_ptr<Peer> createTimerPeer(FormWindow& owner, Timer& timer);
+// A window of the backend's own class, which needs no common controls.
+std::unique_ptr<Peer> createPictureBoxPeer(FormWindow& owner, PictureBox& box);
 std::unique_ptr<Peer> createToolbarPeer(FormWindow& owner, Toolbar& bar);
 // Check boxes, option buttons, text boxes, drop-down lists and tab strips.
 std::unique_ptr<Peer> createInputPeer(FormWindow& owner, Control& control);
