@@ -184,7 +184,12 @@ TEST_F(Hiding, AHideWaitingForAHungProgramHoldsUpNoLaterPress) {
         << windowsOf(hung->pid());
     ASSERT_TRUE(pumpUntil([&] { return !probe::answers(busy, 100); }, 10000))
         << "the probe kept answering";
-    HWND list = probe::findListView(mainWindow(kvr, 5000));
+    // The list as the user sees it: the window's controls are made when it first shows.
+    HWND main = mainWindow(kvr, 5000);
+    ASSERT_TRUE(main);
+    press(18, 87);  // Alt+W
+    ASSERT_TRUE(pumpUntil([&] { return probe::isVisible(main); }, 5000));
+    HWND list = probe::findListView(main);
     ASSERT_TRUE(list);
     const auto listed = [&] {
         const auto rows = probe::listViewRows(list, 1);
