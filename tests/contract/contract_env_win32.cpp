@@ -452,6 +452,9 @@ public:
         window_ = CreateWindowExW(WS_EX_TOPMOST, kInputWindowClass, L"KVR contract input",
                                   WS_POPUP | WS_VISIBLE, t.left, t.top, t.width, t.height, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+        // Wine updates the keys held only for input that reaches a window: a session has one in
+        // front, and this test process alone may have none.
+        SetForegroundWindow(window_);
         pump();
         inputButtons = 0;
     }

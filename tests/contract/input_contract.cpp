@@ -102,6 +102,8 @@ TEST_F(InputContract, WhatTheHookSwallowsReachesNoWindow) {
 }
 
 TEST_F(InputContract, TheLastInputTimeIsThatOfTheNewestInput) {
+    // From elsewhere: a move to where the pointer already is may be no input at all.
+    ASSERT_TRUE(env->move(x, y));
     env->pause(20);
     const std::uint32_t before = input().tickCount();
     ASSERT_TRUE(env->move(x + 3, y + 2));
