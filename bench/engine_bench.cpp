@@ -7,6 +7,7 @@
 #include "engine/mod_cadenas.h"
 #include "mainwin/frm_ppal.h"
 #include "platform/fake/fake_desktop.h"
+#include "platform/fake/fake_input.h"
 #include "platform/fake/fake_message_queue.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
@@ -31,9 +32,15 @@ struct BudgetDesktop {
     platform::FakeSystem system;
     platform::FakeFileSystem files;
     platform::FakeDesktop desktop;
+    platform::FakeInput input;  // the clock the confirmation of posted hides reads
 
     explicit BudgetDesktop(int windows) {
-        platform::install({&registry, &queue, &system, &files, &desktop});
+        platform::install({.registry = &registry,
+                           .queue = &queue,
+                           .system = &system,
+                           .files = &files,
+                           .desktop = &desktop,
+                           .input = &input});
         files.makeFolder(system.localAppData);  // where the journal of hidden windows goes
         settings::BxTT = "Budget";
         settings::BxTP = 1;
