@@ -10,18 +10,23 @@ namespace kvr::engine {
 using ids::Slot;
 
 Outcome HideEngine::Hotkey(std::int32_t id, Hwnd mainWindow) {
-    const Hwnd root = modVentanas::GetRootWindow(modVentanas::WindowUnderCursor());
     const auto slot = ids::slotOf(id);
     if (!slot) return {};
+    // Asked only by the keys that act on it: each step up is a question to the window server.
+    const auto rootUnderMouse = [] {
+        return modVentanas::GetRootWindow(modVentanas::WindowUnderCursor());
+    };
     switch (*slot) {
         case Slot::HideUnderMouse:
-            if (root != mainWindow) {
+            if (const Hwnd root = rootUnderMouse(); root != mainWindow) {
                 return HideWindow(root, modVentanas::GetWindowClass(root),
                                   ids::method::kUnderMouse);
             }
             return {};
         case Slot::HideClassUnderMouse:
-            if (root != mainWindow) return HideClassUnderCursor(root);
+            if (const Hwnd root = rootUnderMouse(); root != mainWindow) {
+                return HideClassUnderCursor(root);
+            }
             return {};
         case Slot::HideByTitle:
             return OcultarXTitulo();
