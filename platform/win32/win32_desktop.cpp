@@ -142,10 +142,9 @@ bool Win32Desktop::showWindow(Hwnd h, int cmd) {
 
 bool Win32Desktop::showWindowAsync(Hwnd h, int cmd) {
     // Its own result says whether the window was visible for a window of this thread, and
-    // whether the request went out for another's: only "is it a window" means the same for both.
-    if (!IsWindow(toHwnd(h))) return false;
-    ShowWindowAsync(toHwnd(h), cmd);
-    return true;
+    // whether the request went out for another's: only "is it a window" means the same for
+    // both, and the request that went out answers it.
+    return ShowWindowAsync(toHwnd(h), cmd) != FALSE || IsWindow(toHwnd(h)) != FALSE;
 }
 
 Hwnd Win32Desktop::getParent(Hwnd h) {
