@@ -239,12 +239,15 @@ bool HideJournal::keep(const std::vector<Hidden>& hidden, const std::vector<Mute
         if (known == known_.end()) {
             Identity identity;
             desktop.getWindowThreadProcessId(h.hwnd, identity.processId);
-            identity.processStarted = started(identity.processId);
             identity.windowClass = desktop.getClassName(h.hwnd);
-            identity.title = h.title ? *h.title : desktop.getWindowText(h.hwnd);
             known = known_.emplace(h.hwnd, std::move(identity)).first;
         }
-        const Identity& identity = known->second;
+        Identity& identity = known->second;
+        if (!identity.complete) {
+            identity.processStarted = started(identity.processId);
+            identity.title = h.title ? *h.title : desktop.getWindowText(h.hwnd);
+            identity.complete = true;
+        }
         journal.entries.push_back({h.hwnd, h.owner, identity.processId, identity.processStarted,
                                    h.method, identity.windowClass, identity.title});
         stillHidden.insert(*known);
@@ -261,6 +264,10 @@ bool HideJournal::keep(const std::vector<Hidden>& hidden, const std::vector<Mute
     journal.trayArea = trayKnown_;
     if (journal == written_) return true;
     return write(journal);
+}
+
+void HideJournal::learn(Hwnd h, std::uint32_t processId, std::string windowClass) {
+    known_[h] = {.processId = processId, .windowClass = std::move(windowClass), .title = {}};
 }
 
 void HideJournal::empty() {

@@ -133,6 +133,9 @@ public:
     };
     bool keep(const std::vector<Hidden>& hidden, const std::vector<MutedDevice>& sound = {},
               const std::optional<TrayGeometry>& trayArea = std::nullopt);
+    // What the caller has just read of a window it is about to hide, so that the next keep()
+    // need not ask the window again.
+    void learn(Hwnd h, std::uint32_t processId, std::string windowClass);
     // Nothing is hidden any more: the file goes.
     void empty();
 
@@ -157,6 +160,7 @@ private:
         std::uint64_t processStarted = 0;
         std::string windowClass;
         std::string title;
+        bool complete = false;  // with the process's start and the title, not only learnt
     };
     JournalFile written_{.version = 0};
     std::unordered_map<Hwnd, Identity> known_;
