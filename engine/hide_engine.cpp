@@ -28,9 +28,11 @@ bool isShellWindow(const std::string& windowClass) {
            windowClass == "Shell_SecondaryTrayWnd";
 }
 
-// h's visible pop-ups and theirs in turn: a find dialog's own message box goes with it. A
-// pop-up its program has hidden stays as it is, with whatever it owns.
-std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hwnd>>& owned) {
+// h's visible pop-ups and theirs in turn, but for those already going: a find dialog's own
+// message box goes with it. A pop-up its program has hidden stays as it is, with whatever it
+// owns.
+std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hwnd>>& owned,
+                           const std::unordered_set<Hwnd>& going) {
     std::vector<Hwnd> found;
     std::unordered_set<Hwnd> seen{h};
     std::vector<Hwnd> owners{h};
@@ -40,8 +42,11 @@ std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hw
         const auto it = owned.find(owner);
         if (it == owned.end()) continue;
         for (const Hwnd popup : it->second) {
-            if (!seen.insert(popup).second || !modVentanas::WindowIsVisible(popup)) continue;
-            found.push_back(popup);
+            if (!seen.insert(popup).second) continue;
+            if (going.count(popup) == 0) {
+                if (!modVentanas::WindowIsVisible(popup)) continue;
+                found.push_back(popup);
+            }
             owners.push_back(popup);
         }
     }
@@ -52,23 +57,55 @@ std::vector<Hwnd> popupsOf(Hwnd h, const std::unordered_map<Hwnd, std::vector<Hw
 
 HideEngine::HideEngine(TrayArea& trayArea) : trayArea_(trayArea) {}
 
-// ShowOwnedPopups would do this for us, but it walks the whole desktop for every owner and,
-// called from another process, never shows the pop-ups again: so the engine hides and shows
-// them itself, window by window, and keeps them with their owner's entry.
 // EnumDesktopWindows takes the list in one request where EnumWindows (Wine) asks the window
-// server again for every window; and each question about a window is a request, so the walk
-// asks only for the owner, and a command asks what it matches by before anything else.
-HideEngine::DesktopView HideEngine::walkDesktop() {
-    DesktopView view;
-    auto& desktop = platform::desktop();
-    desktop.enumDesktopWindows([&](Hwnd w) {
-        view.windows.push_back(w);
-        if (const Hwnd owner = desktop.getWindow(w, platform::gw::kOwner)) {
-            view.owned[owner].push_back(w);
-        }
+// server again for every window.
+std::vector<Hwnd> HideEngine::walkDesktop() {
+    std::vector<Hwnd> windows;
+    platform::desktop().enumDesktopWindows([&](Hwnd w) {
+        windows.push_back(w);
         return true;
     });
-    return view;
+    return windows;
+}
+
+void HideEngine::beginCommand() {
+    firstEntered_ = entered_.size();
+    owned_.clear();
+    walked_ = 0;
+    nextBatch_ = kFirstBatch;
+}
+
+void HideEngine::readOwner(Hwnd w) {
+    if (const Hwnd owner = platform::desktop().getWindow(w, platform::gw::kOwner)) {
+        owned_[owner].push_back(w);
+    }
+}
+
+void HideEngine::walkedPast() {
+    if (++walked_ < nextBatch_) return;
+    postBatch();
+    nextBatch_ *= 2;
+}
+
+// ShowOwnedPopups would do this for us, but it walks the whole desktop for every owner and,
+// called from another process, never shows the pop-ups again: so the engine hides and shows
+// them itself, window by window, and keeps them with their owner's entry. A pop-up lies above
+// its owner, where the walk has already been; one that does not is found by the command's
+// last batch, once the walk has read every owner.
+void HideEngine::addPopups() {
+    auto& desktop = platform::desktop();
+    for (std::size_t i = firstEntered_; i < entered_.size(); ++i) {
+        Entered& entry = entered_[i];
+        const std::vector<Hwnd> found = popupsOf(entry.hwnd, owned_, goingToHide_);
+        if (found.empty()) continue;
+        for (const Hwnd popup : found) {
+            std::uint32_t processId = 0;
+            toHide_.push_back({popup, desktop.getWindowThreadProcessId(popup, processId)});
+            goingToHide_.insert(popup);
+            entry.popups.push_back(popup);
+        }
+        windows.setPopups(entry.id, entry.popups);
+    }
 }
 
 void HideEngine::hideTrayAreaOnce() {
@@ -106,9 +143,8 @@ void HideEngine::TrayAreaLost() {
 }
 
 void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
-                      const std::string& windowClass, int method, const PopupMap& owned) {
-    // A window this command hides already (a pop-up of an earlier entry) is that entry's; one
-    // whose hide an earlier command posted is on its way.
+                      const std::string& windowClass, int method) {
+    // One whose hide an earlier command posted is on its way.
     if (goingToHide_.count(h) != 0) return;
     hideTrayAreaOnce();
     if (settings::SE & method) muteWhenHidden_ = true;
@@ -119,45 +155,45 @@ void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
     entry.title = std::move(title);
     entry.windowClass = windowClass;
     entry.method = method;
-    // A pop-up that goes with an entry of its own, in a hide of many windows, is not this
-    // window's to bring back.
-    for (const Hwnd popup : popupsOf(h, owned)) {
-        if (goingToHide_.count(popup) == 0) entry.popups.push_back(popup);
-    }
     std::uint32_t processId = 0;
     const std::uint32_t threadId = desktop.getWindowThreadProcessId(h, processId);
-    for (const Hwnd popup : entry.popups) {
-        std::uint32_t popupProcess = 0;
-        toHide_.push_back({popup, desktop.getWindowThreadProcessId(popup, popupProcess)});
-        goingToHide_.insert(popup);
-    }
     toHide_.push_back({h, threadId});
     goingToHide_.insert(h);
+    journal.learn(h, processId, className);
     // Entered before anything is hidden: whatever happens next, the record can bring it back.
-    entered_.push_back({windows.add(std::move(entry)), h, className, processId});
+    entered_.push_back({windows.add(std::move(entry)), h, className, processId, {}});
     commands.general = true;
 }
 
-void HideEngine::finishHiding() {
-    if (!toHide_.empty()) {
-        // A process killed from here on leaves a journal that names these windows: the next
-        // start shows whichever of them did go.
-        keepJournal();
-        // Posted: no program waits for another, and one that does not answer holds nobody up.
-        auto& desktop = platform::desktop();
-        const std::uint32_t now = platform::input().tickCount();
-        for (const Going& going : toHide_) {
-            desktop.showWindowAsync(going.hwnd, platform::sw::kHide);
-            auto lane = std::find_if(lanes_.begin(), lanes_.end(),
-                                     [&](const Lane& l) { return l.threadId == going.threadId; });
-            if (lane == lanes_.end()) {
-                lane = lanes_.insert(lanes_.end(), Lane{going.threadId, {}, 0, now});
-            }
-            lane->windows.push_back(going.hwnd);
-        }
-        toHide_.clear();
-        pollMs_ = kFirstPollMs / 2;
+// With their pop-ups, after the journal.
+void HideEngine::postBatch() {
+    addPopups();
+    postHides();
+}
+
+void HideEngine::postHides() {
+    if (toHide_.empty()) return;
+    // A process killed from here on leaves a journal that names these windows: the next start
+    // shows whichever of them did go.
+    keepJournal();
+    // Posted: no program waits for another, and one that does not answer holds nobody up.
+    auto& desktop = platform::desktop();
+    const std::uint32_t now = platform::input().tickCount();
+    for (const Going& going : toHide_) {
+        desktop.showWindowAsync(going.hwnd, platform::sw::kHide);
+        auto lane = std::find_if(lanes_.begin(), lanes_.end(),
+                                 [&](const Lane& l) { return l.threadId == going.threadId; });
+        if (lane == lanes_.end())
+            lane = lanes_.insert(lanes_.end(), Lane{going.threadId, {}, 0, now});
+        lane->windows.push_back(going.hwnd);
     }
+    toHide_.clear();
+    pollMs_ = kFirstPollMs / 2;
+}
+
+void HideEngine::finishHiding() {
+    postBatch();
+    owned_.clear();
     // Our own windows, and those of a program that was quick, are gone already.
     ConfirmHides();
 }
@@ -321,9 +357,10 @@ void HideEngine::show(const HiddenWindow& entry) {
 }
 
 Outcome HideEngine::HideWindow(Hwnd h, const std::string& windowClass, int method) {
+    beginCommand();
     if (modVentanas::WindowIsVisible(h)) {
-        hide(h, modVentanas::GetWindowTitle(h), windowClass, windowClass, method,
-             walkDesktop().owned);
+        for (const Hwnd w : walkDesktop()) readOwner(w);
+        hide(h, modVentanas::GetWindowTitle(h), windowClass, windowClass, method);
     }
     finishHiding();
     return {};
@@ -333,13 +370,15 @@ Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
     const std::string prefix = modVentanas::GetWindowClass(h);
     // h is top-level: its level is the walk's. An empty prefix names no window.
     if (!prefix.empty()) {
-        const DesktopView view = walkDesktop();
-        for (const Hwnd w : view.windows) {
+        beginCommand();
+        for (const Hwnd w : walkDesktop()) {
+            readOwner(w);
             const std::string windowClass = modVentanas::GetWindowClass(w);
-            if (!modCadenas::MatchText(prefix, windowClass, 0, 0)) continue;
-            if (goingToHide_.count(w) != 0 || !modVentanas::WindowIsVisible(w)) continue;
-            hide(w, modVentanas::GetWindowTitle(w), windowClass, prefix, method::kByClass,
-                 view.owned);
+            if (modCadenas::MatchText(prefix, windowClass, 0, 0) && goingToHide_.count(w) == 0 &&
+                modVentanas::WindowIsVisible(w)) {
+                hide(w, modVentanas::GetWindowTitle(w), windowClass, prefix, method::kByClass);
+            }
+            walkedPast();
         }
         finishHiding();
     }
@@ -349,17 +388,28 @@ Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
 
 Outcome HideEngine::OcultarXTitulo() {
     if (settings::BxTT.empty()) return {.notice = msg::kNoTitleText};
-    const DesktopView view = walkDesktop();
+    beginCommand();
     bool nothingFound = true;
-    for (const Hwnd h : view.windows) {
-        const std::string title = modVentanas::GetWindowTitle(h);
-        if (title.empty() || goingToHide_.count(h) != 0) continue;
-        if (!modCadenas::MatchText(settings::BxTT, title, settings::BxTP, settings::BxTS)) continue;
-        if (!modVentanas::WindowIsVisible(h)) continue;
-        const std::string windowClass = modVentanas::GetWindowClass(h);
-        if (isShellWindow(windowClass)) continue;
-        hide(h, title, windowClass, windowClass, method::kByTitle, view.owned);
-        nothingFound = false;
+    // Each question about a window is a request to the window server: what the title matches
+    // by first, the rest only for a window that matches.
+    const auto matches = [](Hwnd h, const std::string& title) {
+        return !title.empty() &&
+               modCadenas::MatchText(settings::BxTT, title, settings::BxTP, settings::BxTS) &&
+               modVentanas::WindowIsVisible(h);
+    };
+    for (const Hwnd h : walkDesktop()) {
+        readOwner(h);
+        if (goingToHide_.count(h) == 0) {
+            std::string title = modVentanas::GetWindowTitle(h);
+            if (matches(h, title)) {
+                const std::string windowClass = modVentanas::GetWindowClass(h);
+                if (!isShellWindow(windowClass)) {
+                    hide(h, std::move(title), windowClass, windowClass, method::kByTitle);
+                    nothingFound = false;
+                }
+            }
+        }
+        walkedPast();
     }
     finishHiding();
     commands.general = commands.byTitle = true;

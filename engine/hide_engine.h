@@ -127,12 +127,6 @@ public:
 
 private:
     using PopupMap = std::unordered_map<Hwnd, std::vector<Hwnd>>;
-    // The desktop as one walk found it, before the command hid anything: the top-level windows,
-    // top first, and the windows each owner owns, visible or not.
-    struct DesktopView {
-        std::vector<Hwnd> windows;
-        PopupMap owned;
-    };
     // A window this command hides, with the thread that carries its hide out.
     struct Going {
         Hwnd hwnd = 0;
@@ -144,6 +138,7 @@ private:
         Hwnd hwnd = 0;
         std::string className;
         std::uint32_t processId = 0;
+        std::vector<Hwnd> popups;
     };
 
     // The hides pending on one thread, in the order they were posted, which is the order it
@@ -163,15 +158,30 @@ private:
     static constexpr std::uint32_t kPatienceMs = 5000;
     static constexpr std::uint32_t kFirstPollMs = 10;
     static constexpr std::uint32_t kPollMs = 50;
+    // Windows a command walks past before its first batch of hides goes out; then twice as
+    // many each time. A short walk posts its hides once, after it: it is over sooner than the
+    // journal is written. A long one lets the first programs hide while it goes on, and writes
+    // the journal a few times, not per window.
+    static constexpr std::size_t kFirstBatch = 256;
 
-    static DesktopView walkDesktop();
-    // Enters h in the record and puts it with its pop-ups among the windows to hide. className
-    // is h's own class; windowClass is what the record shows.
+    // The top-level windows, top first, before the command hid anything.
+    static std::vector<Hwnd> walkDesktop();
+    // Enters h in the record and puts it among the windows to hide. className is h's own
+    // class; windowClass is what the record shows.
     void hide(Hwnd h, std::string title, const std::string& className,
-              const std::string& windowClass, int method, const PopupMap& owned);
-    // The journal first, once for the whole command, then every hide posted at once, so that
-    // each program carries its part out while the others do theirs; they are confirmed from the
-    // loop.
+              const std::string& windowClass, int method);
+    // A hide command's walk: begun, each window's owner read as it goes, each window done with.
+    void beginCommand();
+    void readOwner(Hwnd w);
+    void walkedPast();
+    // Puts the visible pop-ups of the command's entries, among the owners read so far, with
+    // their entries and among the windows to hide.
+    void addPopups();
+    void postBatch();
+    // The journal first, then every hide waiting posted at once, so that each program carries
+    // its part out while the others do theirs; they are confirmed from the loop.
+    void postHides();
+    // The rest of a command's hides posted, and those already carried out confirmed.
     void finishHiding();
     void readIcons();
     // Takes windows whose hide did not happen off the record, and undoes their hides.
@@ -204,6 +214,12 @@ private:
     std::vector<Entered> entered_;
     std::vector<Lane> lanes_;
     std::uint32_t pollMs_ = 0;
+    // The command under way: its first entry, the owners its walk has read, and how far it
+    // walks before its next batch goes out.
+    std::size_t firstEntered_ = 0;
+    PopupMap owned_;
+    std::size_t walked_ = 0;
+    std::size_t nextBatch_ = kFirstBatch;
     // The muted state ended without the volume being written back: the speakers may still be
     // at 0 by the program's doing.
     bool volumeOwed_ = false;

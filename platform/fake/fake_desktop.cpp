@@ -371,6 +371,14 @@ void FakeDesktop::bringToTop(Hwnd h) {
     for (auto it = owned.rbegin(); it != owned.rend(); ++it) bringToTop(*it);
 }
 
+void FakeDesktop::sendToBottom(Hwnd h) {
+    Window* w = find(h);
+    if (w == nullptr) return;
+    std::vector<Hwnd>& list = level(*w);
+    erase(list, h);
+    list.push_back(h);
+}
+
 void FakeDesktop::addProcess(std::string exeFile, std::uint32_t processId, std::string imagePath) {
     processes_.push_back({std::move(exeFile), processId});
     if (!imagePath.empty()) imagePaths_[processId] = std::move(imagePath);

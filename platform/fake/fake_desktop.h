@@ -84,6 +84,8 @@ public:
     void setVisible(Hwnd h, bool visible);
     // To the top of its level; the windows it owns stay above it.
     void bringToTop(Hwnd h);
+    // To the bottom of its level, below its owner too, as Windows never leaves it.
+    void sendToBottom(Hwnd h);
     // exeFile is what the snapshot gives; imagePath what the process's full path reads, ""
     // for a process that cannot be opened.
     void addProcess(std::string exeFile, std::uint32_t processId, std::string imagePath = {});
