@@ -76,7 +76,7 @@ bool pressKey(int modifierVk, int vk);
 // queue together, as when someone types fast.
 bool pressKeys(const std::vector<std::pair<int, int>>& presses);
 // Clicks of a mouse button where the pointer is, numbered as the product stores it (1 middle,
-// 2 back, 3 forward), in one batch, with the modifier (16, 17, 18; 0 none) held around them
+// 2 back, 3 forward), 40 ms apart, with the modifier (16, 17, 18; 0 none) held around them
 // and given a moment to be down before the first click.
 bool clickButton(int button, int clicks, int modifierVk = 0);
 // The pointer from where it is to (x, y) along a straight line, in steps sent stepMs apart;

@@ -262,18 +262,20 @@ bool clickButton(int button, int clicks, int modifierVk) {
         return false;
     }
     if (modifierVk && !pressModifier(modifierVk, true)) return false;
-    std::vector<INPUT> seq;
-    for (int i = 0; i < clicks; ++i) {
-        for (DWORD flags : {down, up}) {
-            INPUT in{};
+    bool sent = true;
+    for (int i = 0; i < clicks && sent; ++i) {
+        INPUT click[2]{};
+        for (INPUT& in : click) {
             in.type = INPUT_MOUSE;
-            in.mi.dwFlags = flags;
             in.mi.mouseData = data;
-            seq.push_back(in);
         }
+        click[0].mi.dwFlags = down;
+        click[1].mi.dwFlags = up;
+        sent = SendInput(2, click, sizeof(INPUT)) == 2;
+        // As a hand clicks: the window has taken each click before the next comes, well
+        // within the double-click time.
+        pump(i + 1 < clicks ? 40 : 50);
     }
-    const bool sent = SendInput(UINT(seq.size()), seq.data(), sizeof(INPUT)) == seq.size();
-    pump(50);
     if (modifierVk) pressModifier(modifierVk, false);
     return sent;
 }
