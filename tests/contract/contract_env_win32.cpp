@@ -453,9 +453,15 @@ public:
                                   WS_POPUP | WS_VISIBLE, t.left, t.top, t.width, t.height, nullptr,
                                   nullptr, GetModuleHandleW(nullptr), nullptr);
         // Wine updates the keys held only for input that reaches a window: a session has one in
-        // front, and this test process alone may have none.
+        // front, and this test process alone may have none. The display confirms the change a
+        // moment later and Wine then reads the keys held from the display's own keyboard,
+        // where no key sent here is down: that happens before the first key is sent.
         SetForegroundWindow(window_);
-        pump();
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 300) {
+            pump();
+            Sleep(5);
+        }
         inputButtons = 0;
     }
     ~Win32InputEnv() override {
