@@ -277,8 +277,14 @@ void HideJournal::empty() {
 }
 
 bool HideJournal::write(const JournalFile& journal) {
-    const std::string file = path();
-    if (file.empty()) return false;
+    // Found once: the system's answer costs a dozen registry requests, on every hide.
+    if (file_.empty()) {
+        folder_ = folder();
+        if (folder_.empty()) return false;
+        file_ = folder_ + journalName(".dat");
+        temp_ = folder_ + journalName(".tmp");
+    }
+    const std::string& file = file_;
     platform::FileSystem& files = platform::files();
     if (journal.entries.empty() && journal.sound.empty() && !journal.trayArea) {
         // Nothing to put back: no file. One that could not be deleted names windows that are
@@ -287,8 +293,8 @@ bool HideJournal::write(const JournalFile& journal) {
         written_ = journal;
         return true;
     }
-    if (!folderMade_) folderMade_ = files.createFolder(folder());
-    const std::string temp = folder() + journalName(".tmp");
+    if (!folderMade_) folderMade_ = files.createFolder(folder_);
+    const std::string& temp = temp_;
     // Whole beside the old journal first, then in its place in one step: a process killed at
     // any moment leaves the old journal or the new one, never a cut one. Not flushed to the
     // disk: the system's cache outlives a killed process, and after a power cut no window is

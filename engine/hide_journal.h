@@ -166,6 +166,7 @@ private:
     std::unordered_map<Hwnd, Identity> known_;
     std::optional<JournalTrayArea> trayKnown_;
     std::optional<std::pair<std::uint32_t, std::uint64_t>> writer_;
+    std::string folder_, file_, temp_;  // found at the first write
     bool folderMade_ = false;
 };
 

@@ -61,7 +61,8 @@ public:
     virtual Hwnd getWindow(Hwnd h, std::uint32_t cmd) = 0;
     virtual std::string getClassName(Hwnd h) = 0;
     // Length in UTF-16 units, as GetWindowTextLengthW counts: a message to the window, which
-    // waits for its program. getWindowText reads another program's title without one.
+    // waits for its program. getWindowText reads the title the window manager keeps, without
+    // one, whichever program or thread the window belongs to.
     virtual int getWindowTextLength(Hwnd h) = 0;
     virtual std::string getWindowText(Hwnd h) = 0;
     // True when the window and every parent up to the desktop are shown (owners do not count).

@@ -26,6 +26,9 @@ BOOL CALLBACK visitWindow(HWND h, LPARAM param) {
     return visit(fromHwnd(h)) ? TRUE : FALSE;
 }
 
+// A window's title is cut to this many UTF-16 units; no real title comes near it.
+constexpr std::size_t kMaxTitle = 65536;
+
 // Text up to the first NUL of a fixed-size buffer.
 std::string cut(const wchar_t* text, std::size_t capacity) {
     std::size_t n = 0;
@@ -102,19 +105,19 @@ int Win32Desktop::getWindowTextLength(Hwnd h) {
 }
 
 std::string Win32Desktop::getWindowText(Hwnd h) {
-    // GetWindowTextLengthW sends the window a message, a wait for its program, where
-    // GetWindowTextW reads another program's title from the window manager: the length is asked
-    // only for a title that fills the first buffer.
-    wchar_t first[512];
-    int n = GetWindowTextW(toHwnd(h), first, 512);
-    if (n <= 0) return {};
-    if (n < 511) return cut(first, static_cast<std::size_t>(n));
-    const int length = GetWindowTextLengthW(toHwnd(h));
-    // The length may overstate the text; the copy's count is what is there.
-    std::wstring text(static_cast<std::size_t>(std::max(length, n)) + 1, L'\0');
-    n = GetWindowTextW(toHwnd(h), text.data(), static_cast<int>(text.size()));
-    if (n <= 0) return {};
-    return cut(text.data(), static_cast<std::size_t>(n));
+    // The title the window manager keeps: GetWindowTextW sends a window of this process, on
+    // another thread, a message and waits for it, and GetWindowTextLengthW does the same to any
+    // program; a hide must wait for nobody. A title that fills the buffer is read again into a
+    // larger one.
+    std::wstring text(512, L'\0');
+    for (;;) {
+        const int n = InternalGetWindowText(toHwnd(h), text.data(), static_cast<int>(text.size()));
+        if (n <= 0) return {};
+        if (static_cast<std::size_t>(n) + 1 < text.size() || text.size() >= kMaxTitle) {
+            return cut(text.data(), static_cast<std::size_t>(n));
+        }
+        text.resize(text.size() * 2);
+    }
 }
 
 bool Win32Desktop::isWindowVisible(Hwnd h) {

@@ -219,6 +219,7 @@ TEST_F(DesktopContract, ShowWindowAsyncActsAtOnceOnAWindowOfThisThread) {
 TEST_F(DesktopContract, ShowWindowAsyncOnAWindowOfAThreadNotAnsweringActsWhenItAnswers) {
     const Hwnd busy = env.arranger->createNotAnswering("KVRContractBusy", "Busy");
     ASSERT_TRUE(desktop().isWindowVisible(busy));
+    EXPECT_EQ(desktop().getWindowText(busy), "Busy") << "read without waiting for its thread";
     EXPECT_TRUE(desktop().showWindowAsync(busy, sw::kHide));
     EXPECT_TRUE(desktop().isWindowVisible(busy)) << "carried out before its thread answered";
     env.arranger->answerAgain(busy);
