@@ -284,26 +284,24 @@ bool HideJournal::write(const JournalFile& journal) {
         file_ = folder_ + journalName(".dat");
         temp_ = folder_ + journalName(".tmp");
     }
-    const std::string& file = file_;
     platform::FileSystem& files = platform::files();
     if (journal.entries.empty() && journal.sound.empty() && !journal.trayArea) {
         // Nothing to put back: no file. One that could not be deleted names windows that are
         // visible again, and the next start leaves those alone.
-        files.deleteFile(file);
+        files.deleteFile(file_);
         written_ = journal;
         return true;
     }
     if (!folderMade_) folderMade_ = files.createFolder(folder_);
-    const std::string& temp = temp_;
     // Whole beside the old journal first, then in its place in one step: a process killed at
     // any moment leaves the old journal or the new one, never a cut one. Not flushed to the
     // disk: the system's cache outlives a killed process, and after a power cut no window is
     // hidden any more. A hide does not wait for the disk.
-    if (files.writeFile(temp, EncodeJournal(journal)) && files.moveFile(temp, file, true)) {
+    if (files.writeFile(temp_, EncodeJournal(journal)) && files.moveFile(temp_, file_, true)) {
         written_ = journal;
         return true;
     }
-    files.deleteFile(temp);
+    files.deleteFile(temp_);
     return false;
 }
 
