@@ -144,8 +144,13 @@ void HideEngine::TrayAreaLost() {
 
 void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
                       const std::string& windowClass, int method) {
-    // One whose hide an earlier command posted is on its way.
-    if (goingToHide_.count(h) != 0) return;
+    // One whose hide an earlier command posted is visible still, or again: its program may
+    // have shown it since. It keeps its entry, on file already; its hide goes again, and the
+    // wait for it starts afresh.
+    if (goingToHide_.count(h) != 0) {
+        hideAgain(h);
+        return;
+    }
     hideTrayAreaOnce();
     if (settings::SE & method) muteWhenHidden_ = true;
 
@@ -163,6 +168,17 @@ void HideEngine::hide(Hwnd h, std::string title, const std::string& className,
     // Entered before anything is hidden: whatever happens next, the record can bring it back.
     entered_.push_back({windows.add(std::move(entry)), h, className, processId, {}});
     commands.general = true;
+}
+
+void HideEngine::hideAgain(Hwnd h) {
+    platform::desktop().showWindowAsync(h, platform::sw::kHide);
+    const std::uint32_t now = platform::input().tickCount();
+    for (Lane& lane : lanes_) {
+        if (std::find(lane.windows.begin() + lane.next, lane.windows.end(), h) !=
+            lane.windows.end()) {
+            lane.since = now;
+        }
+    }
 }
 
 // With their pop-ups, after the journal.
@@ -374,7 +390,7 @@ Outcome HideEngine::HideClassUnderCursor(Hwnd h) {
         for (const Hwnd w : walkDesktop()) {
             readOwner(w);
             const std::string windowClass = modVentanas::GetWindowClass(w);
-            if (modCadenas::MatchText(prefix, windowClass, 0, 0) && goingToHide_.count(w) == 0 &&
+            if (modCadenas::MatchText(prefix, windowClass, 0, 0) &&
                 modVentanas::WindowIsVisible(w)) {
                 hide(w, modVentanas::GetWindowTitle(w), windowClass, prefix, method::kByClass);
             }
@@ -399,14 +415,12 @@ Outcome HideEngine::OcultarXTitulo() {
     };
     for (const Hwnd h : walkDesktop()) {
         readOwner(h);
-        if (goingToHide_.count(h) == 0) {
-            std::string title = modVentanas::GetWindowTitle(h);
-            if (matches(h, title)) {
-                const std::string windowClass = modVentanas::GetWindowClass(h);
-                if (!isShellWindow(windowClass)) {
-                    hide(h, std::move(title), windowClass, windowClass, method::kByTitle);
-                    nothingFound = false;
-                }
+        std::string title = modVentanas::GetWindowTitle(h);
+        if (matches(h, title)) {
+            const std::string windowClass = modVentanas::GetWindowClass(h);
+            if (!isShellWindow(windowClass)) {
+                hide(h, std::move(title), windowClass, windowClass, method::kByTitle);
+                nothingFound = false;
             }
         }
         walkedPast();

@@ -178,6 +178,7 @@ private:
     // their entries and among the windows to hide.
     void addPopups();
     void postBatch();
+    void hideAgain(Hwnd h);
     // The journal first, then every hide waiting posted at once, so that each program carries
     // its part out while the others do theirs; they are confirmed from the loop.
     void postHides();
